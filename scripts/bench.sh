@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds an optimised tree and runs every benchmark; extra arguments go to each benchmark.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+cmake -S . -B out/build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELANTO_BENCH=ON > /dev/null
+cmake --build out/build-release -j "$(nproc)"
+for bench in out/build-release/bench/*_bench; do
+    "$bench" "$@"
+done

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing velanto need; only what is missing.
+set -euo pipefail
+
+packages=(
+    # toolchain and build
+    g++ cmake ninja-build pkg-config
+    # tests, fuzzing and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "bootstrap: installing ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The velanto-dump command line: generate, decode, and its refusals.
+set -u
+tool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() {  # description, then the condition's command
+    local what=$1; shift
+    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+"$tool" generate --records 3 --id 4660 --seed 5 -o "$work/a.bin"
+check "generate writes 16448 bytes" test "$(stat -c %s "$work/a.bin")" = 16448
+"$tool" generate --records 3 --id 4660 --seed 5 -o "$work/b.bin"
+check "the same seed gives the same bytes" cmp -s "$work/a.bin" "$work/b.bin"
+
+"$tool" decode "$work/a.bin" > "$work/rows.txt"
+check "decode prints one line a row" test "$(wc -l < "$work/rows.txt")" = 3
+check "each line holds ten cells, the last empty" \
+    test "$(awk -F'\t' 'NF != 10 || $10 != "" || $1 != "4660" { bad++ } END { print bad + 0 }' "$work/rows.txt")" = 0
+check "rows are numbered from 1" test "$(cut -f2 "$work/rows.txt" | tr '\n' ' ')" = "1 2 3 "
+
+head -c 16447 "$work/a.bin" > "$work/short.bin"
+"$tool" decode "$work/short.bin" > /dev/null 2> "$work/err.txt"
+check "a short file exits with 2" test $? = 2
+check "the error names the size" grep -q "16447 bytes long" "$work/err.txt"
+
+"$tool" decode "$work/absent.bin" 2> /dev/null
+check "a missing file exits with 1" test $? = 1
+"$tool" generate --records 2001 -o "$work/c.bin" 2> /dev/null
+check "more records than the image holds is refused" test $? = 2
+check "nothing is written for a refused command" test ! -e "$work/c.bin"
+"$tool" frobnicate 2> /dev/null
+check "an unknown command exits with 2" test $? = 2
+check "--help describes both commands" bash -c "'$tool' --help | grep -q 'velanto-dump decode FILE'"
+
+if [ "$failures" -ne 0 ]; then exit 1; fi
+echo "velanto-dump command line: all checks passed"
