@@ -30,12 +30,13 @@ run_suite() {
     return $status
 }
 
-mkdir -p out
+out=${VELANTO_OUT:-out}  # set VELANTO_OUT to keep several trees apart
+mkdir -p "$out"
 status=0
-run_suite "plain build" out/build -LE fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_BENCH=OFF || status=1
-run_suite "AddressSanitizer + UndefinedBehaviorSanitizer" out/build-asan -LE fuzz -- \
+run_suite "plain build" "$out"/build -LE fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_BENCH=OFF || status=1
+run_suite "AddressSanitizer + UndefinedBehaviorSanitizer" "$out"/build-asan -LE fuzz -- \
     -DCMAKE_BUILD_TYPE=Debug -DVELANTO_SANITIZE=ON -DVELANTO_BENCH=OFF || status=1
-run_suite "libFuzzer" out/build-fuzz -L fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_FUZZ=ON \
+run_suite "libFuzzer" "$out"/build-fuzz -L fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_FUZZ=ON \
     -DVELANTO_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ || status=1
 
 echo "all suites: $passed passed, $failed failed"
