@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing velanto need; only what is missing.
+# Installs the Debian packages that building and testing velanto need, and any named on the
+# command line; only what is missing.
 set -euo pipefail
 
 packages=(
     # toolchain and build
     g++ cmake ninja-build pkg-config
+    # the dialogs, and a virtual display with a Chinese font for their tests
+    libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
     # tests, fuzzing and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    # the .xls driver: the ODBC driver manager, and the readers its tests check files with
+    unixodbc unixodbc-dev odbcinst python3-xlrd catdoc
 )
 
 missing=()
-for package in "${packages[@]}"; do
+for package in "${packages[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
         missing+=("$package")
     fi

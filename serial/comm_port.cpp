@@ -1,0 +1,153 @@
+#include "serial/comm_port.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+namespace velanto {
+
+void CCommPort::Device::Close() {
+    if (m_descriptor >= 0) {
+        m_platform.CloseDevice(m_descriptor);
+        m_descriptor = -1;
+    }
+}
+
+CCommPort::CCommPort(SystemErrorBox& errorBox, SerialPlatform& platform)
+    : m_errorBox(errorBox), m_platform(platform) {}
+
+CCommPort::~CCommPort() {
+    StopMonitor();
+    m_device.Close();
+    m_shutdownEvent.reset();
+    m_writeRequestEvent.reset();
+}
+
+bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
+                         std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize) {
+    StopMonitor();
+
+    // The device's own readiness stands for the read-completion event; it is renewed with the device below.
+    try {
+        if (m_writeRequestEvent) {
+            m_writeRequestEvent->Reset();
+        } else {
+            m_writeRequestEvent.emplace();
+        }
+        if (m_shutdownEvent) {
+            m_shutdownEvent->Reset();
+        } else {
+            m_shutdownEvent.emplace();
+        }
+    } catch (const std::system_error&) {
+        return false;  // no descriptor to spare for an event: the port could not be driven
+    }
+    m_waitEvents = {m_shutdownEvent->Descriptor(), -1, m_writeRequestEvent->Descriptor()};
+
+    m_ownerWindow = owner;
+    m_writeBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(writeBufferSize);
+    m_portNumber = portNumber;
+    m_writeCapacity = writeBufferSize;
+    m_eventMask = eventMask;
+
+    char deviceName[50];
+    char settings[50];
+    std::lock_guard lock(m_lock);
+    m_device.Close();
+    std::snprintf(deviceName, sizeof deviceName, "COM%d", portNumber);
+    std::snprintf(settings, sizeof settings, "baud=%u parity=%c data=%u stop=%u", baud, parity, dataBits, stopBits);
+    m_device.Reset(m_platform.OpenDevice(deviceName));
+    if (!m_device.IsOpen()) {
+        return false;
+    }
+    m_waitEvents[kReadCompletion] = m_device.Get();
+
+    m_timeouts = {1000, 1000, 1000, 1000, 1000};
+    ConfigureDevice(settings);
+    m_platform.Purge(m_device.Get());
+    return true;
+}
+
+// Stops at the first step that fails, after reporting it; the device keeps the settings it had reached.
+bool CCommPort::ConfigureDevice(const char* settings) {
+    const int device = m_device.Get();
+    if (!m_platform.SetTimeouts(device, m_timeouts)) {
+        ReportPortError("SetCommTimeouts()");
+        return false;
+    }
+    if (!m_platform.SetEventMask(device, m_eventMask)) {
+        ReportPortError("SetCommMask()");
+        return false;
+    }
+    if (!m_platform.GetLineState(device, m_control)) {
+        ReportPortError("GetCommState()");
+        return false;
+    }
+    m_control.rtsControl = RTS_CONTROL_ENABLE;
+    m_control.eventChar = 'q';
+    if (!BuildCommDcb(settings, m_control)) {
+        ReportPortError("BuildCommDCB()");
+        return false;
+    }
+    if (!m_platform.SetLineState(device, m_control)) {
+        ReportPortError("SetCommState()");
+        return false;
+    }
+    return true;
+}
+
+bool CCommPort::StartMonitor() {
+    if (!m_shutdownEvent) {
+        return false;  // never opened: there is nothing to monitor and nothing to stop it by
+    }
+    StopMonitor();
+    try {
+        m_thread = std::jthread([this](std::stop_token stop) { PortMonitorThread(stop); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+// Also finds a monitor that has not yet begun to run: the thread object, not the running flag, tells.
+void CCommPort::StopMonitor() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_thread.request_stop();
+    m_shutdownEvent->Set();
+    m_thread.join();
+}
+
+bool CCommPort::QueueWrite(const std::uint8_t* bytes, std::uint32_t length) {
+    if (!m_writeRequestEvent || length > m_writeCapacity || (length > 0 && bytes == nullptr)) {
+        return false;
+    }
+    std::lock_guard slot(m_writeSlotLock);
+    if (length > 0) {
+        std::memcpy(m_writeBuffer.get(), bytes, length);
+    }
+    m_writeLength = length;
+    m_writeRequestEvent->Set();
+    return true;
+}
+
+void CCommPort::SignalShutdown() {
+    if (m_shutdownEvent) {
+        m_shutdownEvent->Set();
+    }
+}
+
+void CCommPort::ReportPortError(const char* callName) { ReportPortError(callName, errno, std::stop_token()); }
+
+void CCommPort::ReportPortError(const char* callName, int errorCode, std::stop_token stop) {
+    const std::string systemText = std::system_category().message(errorCode);
+    char text[200];  // a longer text is cut off at the end
+    std::snprintf(text, sizeof text, "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n", callName,
+                  systemText.c_str(), m_portNumber);
+    m_errorBox.ShowSystemError(text, stop);
+}
+
+}  // namespace velanto

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <thread>
+
+#include "serial/manual_reset_event.h"
+#include "serial/port_owner.h"
+#include "serial/serial_platform.h"
+
+namespace velanto {
+
+// One serial port: opens and configures the device, and runs the monitor thread that does every read and
+// write on it and tells the owner window about each received byte and port event.
+//
+// The owner's thread calls OpenPort, StartMonitor, QueueWrite, SignalShutdown and the destructor. Stopping
+// a monitor never waits for the owner's thread: a notification or error box the monitor is blocked in is
+// abandoned (dropped, never handled) once the stop has been requested.
+class CCommPort {
+public:
+    explicit CCommPort(SystemErrorBox& errorBox, SerialPlatform& platform = DefaultSerialPlatform());
+    virtual ~CCommPort();
+    CCommPort(const CCommPort&) = delete;
+    CCommPort& operator=(const CCommPort&) = delete;
+
+    // True when the device was opened (also when a configuration step then failed and was reported);
+    // false, with no box, when it is absent or another opener holds it. Stops a running monitor first.
+    bool OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
+                  std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    // True when the monitor thread was created. A monitor started earlier is stopped first.
+    bool StartMonitor();
+    // Hands bytes to the monitor thread; replaces bytes it has not taken yet. Returns at once. Bytes that do
+    // not fit the write buffer are refused as a whole (false), so a request is never sent cut short.
+    bool QueueWrite(const std::uint8_t* bytes, std::uint32_t length);
+    // Asks the monitor to close the device and end; returns at once.
+    void SignalShutdown();
+    // Shows the system-error box for the last failed system call (errno) and waits until it is closed.
+    void ReportPortError(const char* callName);
+
+private:
+    // A device descriptor that is closed through the platform it was opened by.
+    class Device {
+    public:
+        explicit Device(SerialPlatform& platform) : m_platform(platform) {}
+        ~Device() { Close(); }
+        Device(const Device&) = delete;
+        Device& operator=(const Device&) = delete;
+        void Reset(int descriptor) { Close(); m_descriptor = descriptor; }
+        void Close();
+        bool IsOpen() const { return m_descriptor >= 0; }
+        int Get() const { return m_descriptor; }
+
+    private:
+        SerialPlatform& m_platform;
+        int m_descriptor = -1;
+    };
+
+    static constexpr std::size_t kShutdown = 0;
+    static constexpr std::size_t kReadCompletion = 1;
+    static constexpr std::size_t kWriteRequest = 2;
+
+    void StopMonitor();
+    void ReportPortError(const char* callName, int errorCode, std::stop_token stop);
+    bool ConfigureDevice(const char* settings);
+
+    // The monitor thread and its two halves (port_monitor_thread.cpp).
+    void PortMonitorThread(std::stop_token stop);
+    std::uint32_t QueuedInputCount();
+    bool ReceiveBytes(std::stop_token stop);
+    void SendQueuedBytes(std::stop_token stop);
+    enum class WriteOutcome { Written, Failed, Abandoned };
+    WriteOutcome WriteAll(const std::uint8_t* bytes, std::size_t length);
+    void SendEventMessages(std::uint32_t eventMask, std::stop_token stop);
+    void Notify(unsigned message, std::uintptr_t wParam, std::stop_token stop);
+    void EndMonitor();
+
+    SystemErrorBox& m_errorBox;
+    SerialPlatform& m_platform;
+
+    std::uint32_t m_writeLength = 1;
+    Device m_device{m_platform};
+    std::jthread m_thread;
+    std::recursive_mutex m_lock;
+    std::atomic<bool> m_monitorRunning = false;
+    std::optional<ManualResetEvent> m_writeRequestEvent;
+    std::optional<ManualResetEvent> m_shutdownEvent;
+    // What the monitor waits on, in this order: the shutdown event, the device itself (its readiness takes
+    // the place of a read-completion event), the write-request event.
+    std::array<int, 3> m_waitEvents{-1, -1, -1};
+    CommTimeouts m_timeouts;
+    DeviceControlBlock m_control;
+    PortOwner* m_ownerWindow = nullptr;
+    int m_portNumber = 0;
+    std::unique_ptr<std::uint8_t[]> m_writeBuffer;
+    std::uint32_t m_eventMask = 0;
+    std::uint32_t m_writeCapacity = 0;
+    // Guards m_writeBuffer and m_writeLength between QueueWrite and the monitor taking a request, so that
+    // queueing never waits for the device.
+    std::mutex m_writeSlotLock;
+};
+
+}  // namespace velanto

@@ -1,0 +1,37 @@
+#include "serial/manual_reset_event.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+namespace velanto {
+
+ManualResetEvent::ManualResetEvent() : m_descriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (m_descriptor < 0) {
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    }
+}
+
+ManualResetEvent::~ManualResetEvent() { ::close(m_descriptor); }
+
+void ManualResetEvent::Set() {
+    // The counter only grows until Reset; while it is above zero the descriptor reads as ready.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_descriptor, &one, sizeof one);
+}
+
+void ManualResetEvent::Reset() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t taken = ::read(m_descriptor, &count, sizeof count);
+}
+
+bool ManualResetEvent::IsSet() const {
+    pollfd ready{m_descriptor, POLLIN, 0};
+    return ::poll(&ready, 1, 0) == 1;
+}
+
+}  // namespace velanto

@@ -1,0 +1,160 @@
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "serial/comm_port.h"
+
+namespace velanto {
+
+void CCommPort::PortMonitorThread(std::stop_token stop) {
+    m_monitorRunning = true;
+    if (m_device.IsOpen()) {
+        m_platform.Purge(m_device.Get());
+    }
+    // Received bytes wake the loop only when they are to be read; unread bytes would keep the device ready.
+    const short deviceEvents = (m_eventMask & EV_RXCHAR) != 0 ? POLLIN : 0;
+    for (;;) {
+        // There is no separate arming of a wait for port events: poll() watches the device itself, and it
+        // does not take the bytes it reports, so none can be lost between the wait and the reads.
+        pollfd waits[3] = {{m_waitEvents[kShutdown], POLLIN, 0},
+                           {m_waitEvents[kReadCompletion], deviceEvents, 0},
+                           {m_waitEvents[kWriteRequest], POLLIN, 0}};
+        if (m_platform.Poll(waits, 3) < 0) {
+            if (errno != EINTR) {
+                ReportPortError("WaitCommEvent()", errno, stop);
+            }
+            continue;
+        }
+        if (waits[kShutdown].revents != 0) {
+            break;
+        }
+        if ((waits[kReadCompletion].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            // The device has gone (adapter pulled, other end closed). It would stay ready for ever, so the loss
+            // is reported once, with what a read of a hung-up line gives, and the monitor ends.
+            ReportPortError("WaitCommEvent()", EIO, stop);
+            break;
+        }
+        if (waits[kReadCompletion].revents != 0) {
+            // The device keeps no event mask of its own here; the mask that OpenPort enabled stands for it.
+            const std::uint32_t eventMask = m_eventMask;
+            if ((eventMask & EV_RXCHAR) != 0 && !ReceiveBytes(stop)) {
+                break;
+            }
+            SendEventMessages(eventMask, stop);
+        } else if (waits[kWriteRequest].revents != 0) {
+            SendQueuedBytes(stop);
+        }
+    }
+    EndMonitor();
+}
+
+// 0 also when the query fails: a count the device did not give is not acted on.
+std::uint32_t CCommPort::QueuedInputCount() {
+    std::lock_guard lock(m_lock);
+    std::uint32_t count = 0;
+    return m_platform.InputQueueCount(m_device.Get(), count) ? count : 0;
+}
+
+// One read, and one synchronous notification, per byte. False when the device has failed.
+bool CCommPort::ReceiveBytes(std::stop_token stop) {
+    for (std::uint32_t queued = QueuedInputCount(); queued != 0 && !stop.stop_requested();
+         queued = QueuedInputCount()) {
+        std::uint8_t byte = 0;
+        ssize_t got = 0;
+        int error = 0;
+        {
+            std::lock_guard lock(m_lock);
+            got = m_platform.Read(m_device.Get(), &byte, 1);
+            error = errno;
+        }
+        if (got < 0 && (error == EAGAIN || error == EINTR)) {
+            return true;  // nothing to read after all; the next wake tries again
+        }
+        if (got != 1) {
+            // No notification for a byte that was not read: it would enter the owner's image as data. A read
+            // that fails with bytes waiting means the device is gone (an end of file likewise).
+            ReportPortError("ReadFile()", got == 0 ? EIO : error, stop);
+            return false;
+        }
+        Notify(WM_PORT_RXCHAR, byte, stop);
+    }
+    return true;
+}
+
+void CCommPort::SendEventMessages(std::uint32_t eventMask, std::stop_token stop) {
+    if ((eventMask & EV_CTS) != 0) {
+        Notify(WM_PORT_CTS, 0, stop);
+    }
+    if ((eventMask & EV_BREAK) != 0) {
+        Notify(WM_PORT_BREAK, 0, stop);
+    }
+    if ((eventMask & EV_ERR) != 0) {
+        Notify(WM_PORT_ERR, 0, stop);
+    }
+    if ((eventMask & EV_RING) != 0) {
+        Notify(WM_PORT_RING, 0, stop);
+    }
+    if ((eventMask & EV_RXFLAG) != 0) {
+        Notify(WM_PORT_RXFLAG, 0, stop);
+    }
+}
+
+void CCommPort::SendQueuedBytes(std::stop_token stop) {
+    std::vector<std::uint8_t> bytes;
+    {
+        // Taking the request and resetting its event is one step for QueueWrite, so a request queued meanwhile
+        // is neither lost nor sent twice.
+        std::lock_guard slot(m_writeSlotLock);
+        m_writeRequestEvent->Reset();
+        bytes.assign(m_writeBuffer.get(), m_writeBuffer.get() + std::min(m_writeLength, m_writeCapacity));
+    }
+    WriteOutcome outcome = WriteOutcome::Written;
+    int error = 0;
+    {
+        std::lock_guard lock(m_lock);
+        m_platform.Purge(m_device.Get());
+        outcome = WriteAll(bytes.data(), bytes.size());
+        error = errno;
+    }
+    if (outcome == WriteOutcome::Failed) {
+        ReportPortError("WriteFile()", error, stop);
+    }
+    Notify(WM_PORT_TXEMPTY, 0, stop);
+}
+
+// Waits for room as long as the line needs, but never past a shutdown request.
+CCommPort::WriteOutcome CCommPort::WriteAll(const std::uint8_t* bytes, std::size_t length) {
+    std::size_t sent = 0;
+    while (sent < length) {
+        const ssize_t written = m_platform.Write(m_device.Get(), bytes + sent, length - sent);
+        if (written > 0) {
+            sent += static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            return WriteOutcome::Failed;
+        }
+        pollfd waits[2] = {{m_waitEvents[kShutdown], POLLIN, 0}, {m_device.Get(), POLLOUT, 0}};
+        if (m_platform.Poll(waits, 2) < 0 && errno != EINTR) {
+            return WriteOutcome::Failed;
+        }
+        if (waits[0].revents != 0) {
+            return WriteOutcome::Abandoned;
+        }
+    }
+    return WriteOutcome::Written;
+}
+
+void CCommPort::Notify(unsigned message, std::uintptr_t wParam, std::stop_token stop) {
+    if (m_ownerWindow != nullptr && !stop.stop_requested()) {
+        m_ownerWindow->SendPortMessage(message, wParam, m_portNumber, stop);
+    }
+}
+
+void CCommPort::EndMonitor() {
+    m_device.Close();
+    m_waitEvents[kReadCompletion] = -1;
+    m_monitorRunning = false;
+}
+
+}  // namespace velanto
