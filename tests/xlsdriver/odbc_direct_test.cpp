@@ -1,0 +1,86 @@
+// The driver library loaded on its own, as the driver manager loads it, for what the
+// driver manager does not pass on: freeing an open connection, SQLGetFunctions and
+// handles of the wrong kind.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/xlsdriver/odbc_test_support.h"
+
+namespace velanto {
+namespace {
+
+// The driver's own entry points, looked up in the library.
+class DriverLibrary {
+public:
+    DriverLibrary() : m_handle(::dlopen(VELANTO_XLS_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL), &::dlclose) {
+        if (!m_handle)
+            throw std::runtime_error(::dlerror());
+    }
+
+    template <typename Function>
+    Function* Get(const char* name) const {
+        void* symbol = ::dlsym(m_handle.get(), name);
+        if (!symbol)
+            throw std::runtime_error(std::string("the driver lacks ") + name);
+        return reinterpret_cast<Function*>(symbol);
+    }
+
+private:
+    std::unique_ptr<void, int (*)(void*)> m_handle;
+};
+
+TEST(OdbcDriverLibrary, FreeingAnOpenConnectionWritesTheWorkbook) {
+    testing::ScratchFolder folder;
+    const std::string path = (folder / "freed.xls").string();
+    const DriverLibrary driver;
+    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
+    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
+    const auto connect = driver.Get<decltype(SQLDriverConnect)>("SQLDriverConnect");
+    const auto execute = driver.Get<decltype(SQLExecDirect)>("SQLExecDirect");
+
+    SQLHANDLE env = nullptr, dbc = nullptr, statement = nullptr;
+    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
+    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
+    EXPECT_EQ(alloc(SQL_HANDLE_STMT, dbc, &statement), SQL_ERROR) << "not connected yet";
+    const std::string connection = "DBQ=" + path;
+    ASSERT_EQ(connect(dbc, nullptr, (SQLCHAR*)connection.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+              SQL_SUCCESS);
+    ASSERT_EQ(alloc(SQL_HANDLE_STMT, dbc, &statement), SQL_SUCCESS);
+    ASSERT_EQ(execute(statement, (SQLCHAR*)"CREATE TABLE kept (a TEXT)", SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(execute(statement, (SQLCHAR*)"INSERT INTO kept VALUES ('written')", SQL_NTS), SQL_SUCCESS);
+
+    EXPECT_EQ(free(SQL_HANDLE_STMT, dbc), SQL_INVALID_HANDLE);
+    EXPECT_EQ(free(SQL_HANDLE_DBC, statement), SQL_INVALID_HANDLE);
+    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);  // its statement goes with it
+    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+    EXPECT_EQ(testing::ReadWithXlrd(path).at(0).rows, (std::vector<std::vector<std::string>>{{"a"}, {"written"}}));
+}
+
+TEST(OdbcDriverLibrary, GetFunctionsNamesWhatIsThere) {
+    const DriverLibrary driver;
+    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
+    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
+    const auto functions = driver.Get<decltype(SQLGetFunctions)>("SQLGetFunctions");
+    SQLHANDLE env = nullptr, dbc = nullptr;
+    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
+    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
+
+    SQLUSMALLINT bitmap[SQL_API_ODBC3_ALL_FUNCTIONS_SIZE];
+    ASSERT_EQ(functions(dbc, SQL_API_ODBC3_ALL_FUNCTIONS, bitmap), SQL_SUCCESS);
+    for (SQLUSMALLINT id : {SQL_API_SQLEXECDIRECT, SQL_API_SQLGETDIAGREC, SQL_API_SQLDRIVERCONNECT, SQL_API_SQLERROR}) {
+        EXPECT_TRUE(SQL_FUNC_EXISTS(bitmap, id)) << id;
+    }
+    EXPECT_FALSE(SQL_FUNC_EXISTS(bitmap, SQL_API_SQLBINDCOL));
+    SQLUSMALLINT one = SQL_TRUE;
+    ASSERT_EQ(functions(dbc, SQL_API_SQLTABLES, &one), SQL_SUCCESS);
+    EXPECT_EQ(one, SQL_FALSE);
+
+    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
+    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+}
+
+}  // namespace
+}  // namespace velanto
