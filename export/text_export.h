@@ -1,0 +1,31 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "dump/record_table.h"
+#include "export/export_ui.h"
+
+namespace velanto {
+
+// The fixed second line of a text export (109 characters, CR LF follows).
+inline constexpr const char* kTextHeadingLine =
+    "identifier   Detect number   Date   Hour   Program number   Result   RLU   Lower limit   Upper limit   remark";
+
+// "2007year03month15day09hour05minute00second" and CR LF, for a local time.
+std::string TextTimeLine(const std::tm& localTime);
+
+// The row's cells, each followed by five spaces, then CR LF; in code page 936.
+std::string TextRowLine(const RecordTable& list, std::size_t row, std::size_t columns);
+
+// Creates `folder` and each missing parent: every prefix that ends in a '/', then the whole
+// path. Failures (the folder is there already, not allowed) are ignored.
+void CreateFolderChain(const std::string& folder);
+
+// Writes the record list into the first free name atp00.txt to atp99.txt of `folder` (made the
+// current directory, and created when missing; when that fails, of the current directory).
+// Failures to create the file are told in a message box; a failing write, flush or close
+// throws FileError, and the lines written before it stay.
+void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui);
+
+}  // namespace velanto

@@ -1,0 +1,128 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "export/export_error.h"
+#include "export/odbc_database.h"
+#include "export/spreadsheet_export.h"
+#include "tests/export/fake_driver_manager.h"
+#include "tests/export/fake_export_ui.h"
+
+namespace velanto {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::FakeDriverManager;
+using testing::FakeExportUi;
+
+class OdbcDatabaseTest : public ::testing::Test {
+protected:
+    FakeDriverManager fake;
+    OdbcRuntime odbc{FakeDriverManager::Installer(), FakeDriverManager::Calls()};
+
+    std::string Failure(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const DatabaseError& error) {
+            return error.what();
+        }
+        return "no DatabaseError";
+    }
+};
+
+TEST_F(OdbcDatabaseTest, ConnectsWithoutPromptingAndReleasesEverything) {
+    {
+        OdbcDatabase database(odbc, "DRIVER={x};DBQ=/tmp/a.xls");
+        database.Close();
+    }
+    EXPECT_EQ(fake.loginTimeout, 15u);
+    EXPECT_EQ(fake.completion, SQL_DRIVER_NOPROMPT);
+    EXPECT_EQ(fake.completedStringSize, 512);
+    EXPECT_THAT(fake.calls, ElementsAre("SQLDriverConnect DRIVER={x};DBQ=/tmp/a.xls", "SQLDisconnect", "SQLFreeConnect"));
+    EXPECT_EQ(fake.connectionsLive, 0);
+    EXPECT_EQ(fake.environmentsLive, 0);
+}
+
+TEST_F(OdbcDatabaseTest, OneEnvironmentIsSharedAndFreedWithTheLastConnection) {
+    std::optional<OdbcDatabase> first(std::in_place, odbc, "DSN=a");
+    {
+        OdbcDatabase second(odbc, "DSN=b");
+        EXPECT_EQ(fake.environmentsMade, 1);
+    }
+    EXPECT_EQ(fake.environmentsLive, 1);
+    first.reset();
+    EXPECT_EQ(fake.environmentsLive, 0);
+    OdbcDatabase third(odbc, "DSN=c");
+    EXPECT_EQ(fake.environmentsMade, 2);
+}
+
+TEST_F(OdbcDatabaseTest, RefusedConnectionCarriesEveryDiagnosticWhole) {
+    fake.refuseConnection = true;
+    const std::string longText(700, 'w');
+    fake.failureTexts = {"[velanto] cannot create the workbook", longText};
+    EXPECT_EQ(Failure([&] { OdbcDatabase database(odbc, "DSN=x"); }),
+              "[velanto] cannot create the workbook\n" + longText);
+    EXPECT_EQ(fake.Count("SQLDisconnect"), 0);
+    EXPECT_EQ(fake.connectionsLive, 0);
+    EXPECT_EQ(fake.environmentsLive, 0);
+}
+
+TEST_F(OdbcDatabaseTest, DriverBelowApiLevelOneIsRefusedAndDisconnected) {
+    fake.apiConformance = SQL_OAC_NONE;
+    EXPECT_THAT(Failure([&] { OdbcDatabase database(odbc, "DSN=x"); }), ::testing::HasSubstr("conformance level 1"));
+    EXPECT_EQ(fake.Count("SQLDisconnect"), 1);
+    EXPECT_EQ(fake.connectionsLive, 0);
+}
+
+TEST_F(OdbcDatabaseTest, EachStatementHasItsOwnHandleAndTimeout) {
+    OdbcDatabase database(odbc, "DSN=x");
+    database.ExecuteSql("CREATE TABLE t ( a TEXT )");
+    database.ExecuteSql("INSERT INTO t VALUES ('1')");
+    EXPECT_EQ(fake.queryTimeoutRequests, 2);
+    EXPECT_EQ(fake.Count("SQLFreeStmt 1"), 2);  // SQL_DROP
+    EXPECT_THAT(fake.statementsLive, IsEmpty());
+}
+
+TEST_F(OdbcDatabaseTest, RefusedQueryTimeoutIsNotAskedForAgain) {
+    fake.refuseQueryTimeout = true;
+    OdbcDatabase database(odbc, "DSN=x");
+    for (int i = 0; i < 3; ++i) {
+        database.ExecuteSql("INSERT INTO t VALUES ('1')");
+    }
+    EXPECT_EQ(fake.queryTimeoutRequests, 1);
+    EXPECT_EQ(fake.Count("SQLExecDirect"), 3);
+}
+
+TEST_F(OdbcDatabaseTest, ResultsAreReadToTheEnd) {
+    fake.resultRows = 4;
+    OdbcDatabase database(odbc, "DSN=x");
+    database.ExecuteSql("SELECT a FROM t");
+    EXPECT_EQ(fake.rowsFetched, 4);
+    EXPECT_EQ(fake.Count("SQLMoreResults"), 1);
+}
+
+TEST_F(OdbcDatabaseTest, FailingStatementIsCancelledDroppedAndThrown) {
+    fake.failingStatement = "'bad'";
+    fake.failureTexts = {"[velanto] a value is not UTF-8 text"};
+    OdbcDatabase database(odbc, "DSN=x");
+    EXPECT_EQ(Failure([&] { database.ExecuteSql("INSERT INTO t VALUES ('bad')"); }),
+              "[velanto] a value is not UTF-8 text");
+    EXPECT_THAT(std::vector(fake.calls.end() - 2, fake.calls.end()), ElementsAre("SQLCancel", "SQLFreeStmt 1"));
+    EXPECT_THAT(fake.statementsLive, IsEmpty());
+}
+
+TEST_F(OdbcDatabaseTest, SaveWithTheDialogCancelledConnectsToNothingAndShowsNothing) {
+    MemoryRecordTable list;
+    list.InsertRow(0);
+    FakeExportUi ui;
+    SaveAsSpreadsheet(list, "velanto", ui, odbc);
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+}  // namespace
+}  // namespace velanto
