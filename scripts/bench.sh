@@ -6,5 +6,5 @@ scripts/bootstrap.sh
 cmake -S . -B out/build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELANTO_BENCH=ON > /dev/null
 cmake --build out/build-release -j "$(nproc)"
 for bench in out/build-release/bench/*_bench; do
-    "$bench" "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$@"
 done

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <wx/listctrl.h>
+
+#include "dump/record_table.h"
+
+namespace velanto {
+
+// The record list on screen: a report list that draws its rows on demand from the
+// in-memory record table it owns, so a full memory of 2000 rows shows at once.
+class RecordListView final : public wxListCtrl, public RecordTable {
+public:
+    RecordListView(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
+
+    // Removes every row and column, then adds the ten result columns, centred, 70 pixels wide.
+    void SetUpResultColumns();
+
+    void InsertRow(std::size_t index) override;
+    void SetCellText(std::size_t row, std::size_t column, std::string_view text) override;
+    void RemoveAllRows() override;
+
+    std::size_t RowCount() const override;
+    std::size_t ColumnCount() const override;
+    std::string ColumnHeading(std::size_t column) const override;
+    std::string CellText(std::size_t row, std::size_t column) const override;
+
+private:
+    wxString OnGetItemText(long item, long column) const override;
+
+    MemoryRecordTable m_rows;
+};
+
+}  // namespace velanto

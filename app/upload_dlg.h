@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+
+#include "app/template_dialog.h"
+#include "app/ui_thread_port_owner.h"
+#include "app/wx_export_ui.h"
+#include "dump/dump_reception.h"
+#include "serial/comm_port.h"
+
+class wxChoice;
+class wxGauge;
+
+namespace velanto {
+
+class RecordListView;
+
+// The main dialog: the record list, the port and format lists, the progress bar, and the
+// serial port that fills the list from the detector.
+class CUploadDlg final : public TemplateDialog {
+public:
+    // The exports talk to the operator through `exportUi` when given, else through wx dialogs.
+    explicit CUploadDlg(wxWindow* parent, ExportUi* exportUi = nullptr);
+    ~CUploadDlg() override;
+
+    // Start: opens the chosen port, starts its monitor and sends the request.
+    void OnStart();
+    // One byte received from the detector; the last byte of an image shows its records.
+    void OnPortRxChar(std::uintptr_t wParam, std::intptr_t lParam);
+    // Save: writes the record list in the format chosen in the format list.
+    void OnSave();
+    // The text export: asks for a folder, then writes the next free atpNN.txt there.
+    void SaveAsText();
+    // Asks for the export folder; a cancel keeps the folder chosen last in this run.
+    void ChooseSaveFolder();
+    const std::string& ExportFolder() const { return m_exportFolder; }
+
+    // Routes a command of the dialog's menu: ids 16 to 31 open the About box. False for other ids.
+    bool OnSystemCommand(int id);
+
+    RecordListView& RecordList() { return *m_recordList; }
+
+private:
+    void SetUpControls();
+    // Runs a button's handler; an error that ends the command is shown in a stop box.
+    void DispatchCommand(void (CUploadDlg::*handler)());
+    void SendRequest();
+    void OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    void OnContextMenu(wxContextMenuEvent& event);
+    bool OnEnter(wxWindow* focus) override;
+
+    RecordListView* m_recordList = nullptr;
+    wxGauge* m_progress = nullptr;
+    wxChoice* m_portCombo = nullptr;
+    wxChoice* m_formatCombo = nullptr;
+    WxExportUi m_wxExportUi;
+    ExportUi& m_exportUi;
+    UiThreadPortOwner m_portOwner;  // outlives m_port, whose monitor calls it
+    CCommPort m_port;
+    std::string m_exportFolder;
+    wxIconBundle m_hIcon;
+    DumpReception m_reception;
+};
+
+}  // namespace velanto

@@ -1,0 +1,74 @@
+// Runs the GoogleTest suites of the dialogs inside an initialised wx application with an
+// active event loop; wx assertions fail the running test instead of opening a box.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/toplevel.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/app/gui_test_support.h"
+
+namespace {
+
+// Windows a test leaves open (a help frame, say) would take the focus from the next test's dialog.
+class CloseLeftoverWindows : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        for (wxWindow* window : wxTopLevelWindows) {
+            window->Destroy();
+        }
+        velanto::testing::PumpEventsUntil([] { return wxTopLevelWindows.IsEmpty(); },
+                                          std::chrono::milliseconds(2000));
+    }
+};
+
+void FailOnAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
+                  const wxString& message) {
+    ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << function.utf8_string() << ": "
+                                          << condition.utf8_string() << " " << message.utf8_string();
+}
+
+// Now and then the toolkit fails to start while other test processes start on the same
+// virtual display, and a failed start cannot be undone in-process: the test program then
+// starts over as a new process, a few times at most.
+[[noreturn]] void StartOver(char** originalArgv) {
+    const char* previous = std::getenv("VELANTO_GUI_TEST_START");
+    const int attempt = previous ? std::atoi(previous) : 0;
+    if (attempt < 5) {
+        ::setenv("VELANTO_GUI_TEST_START", std::to_string(attempt + 1).c_str(), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+        ::execv("/proc/self/exe", originalArgv);
+    }
+    std::fprintf(stderr, "app_tests: the toolkit could not start (no display?)\n");
+    std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<char*> originalArgv(argv, argv + argc + 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    wxApp::SetInstance(new wxApp());
+    if (!wxEntryStart(argc, argv)) {
+        StartOver(const_cast<char**>(originalArgv.data()));
+    }
+    wxTheApp->SetAppName("velanto");
+    wxSetAssertHandler(FailOnAssert);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CloseLeftoverWindows);
+    int status = 0;
+    {
+        wxEventLoop loop;
+        wxEventLoopActivator activate(&loop);
+        status = RUN_ALL_TESTS();
+    }
+    wxEntryCleanup();
+    return status;
+}

@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""Draws velanto's icon: a luminometer swab tube glowing in a teal tile.
+
+Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
+256-colour palette, as XPM) and the PNG sizes a Linux desktop looks for. Standard library
+only; run it again after changing the artwork and commit what it writes.
+"""
+import math
+import os
+import struct
+import sys
+import zlib
+
+SUPERSAMPLE = 4
+
+
+def clamp(v, lo=0.0, hi=1.0):
+    return max(lo, min(hi, v))
+
+
+def rounded_rect_distance(x, y, cx, cy, hw, hh, r):
+    qx = abs(x - cx) - hw + r
+    qy = abs(y - cy) - hh + r
+    outside = math.hypot(max(qx, 0), max(qy, 0))
+    return outside + min(max(qx, qy), 0) - r
+
+
+def blend(under, over):
+    """Source-over compositing of straight-alpha RGBA tuples with components in 0..1."""
+    a = over[3] + under[3] * (1 - over[3])
+    if a == 0:
+        return (0, 0, 0, 0)
+    rgb = [(over[i] * over[3] + under[i] * under[3] * (1 - over[3])) / a for i in range(3)]
+    return (*rgb, a)
+
+
+def shade(u, v):
+    """Colour of the artwork at (u, v) in the unit square, y growing downwards."""
+    pixel = (0, 0, 0, 0)
+    # Tile: rounded square, teal at the top shading to deep blue.
+    if rounded_rect_distance(u, v, 0.5, 0.5, 0.47, 0.47, 0.16) <= 0:
+        pixel = (0.05 + 0.02 * v, 0.45 - 0.25 * v, 0.55 - 0.1 * v, 1)
+    # Glow of the reaction: a warm light around the bottom of the tube.
+    glow = clamp(1 - math.hypot(u - 0.5, v - 0.66) / 0.33)
+    if glow > 0 and pixel[3] > 0:
+        pixel = blend(pixel, (1.0, 0.93, 0.35, glow ** 1.6))
+    # Tube: a rounded vertical capsule with a dark outline and a bright liquid at the bottom.
+    tube = rounded_rect_distance(u, v, 0.5, 0.5, 0.11, 0.34, 0.11)
+    if tube <= 0:
+        liquid = v > 0.62
+        body = (1.0, 0.97, 0.6, 1) if liquid else (0.93, 0.97, 1.0, 1)
+        pixel = blend(pixel, body)
+        if tube > -0.035:
+            pixel = blend(pixel, (0.08, 0.16, 0.25, 1))
+    # Cap of the swab.
+    if rounded_rect_distance(u, v, 0.5, 0.16, 0.15, 0.05, 0.03) <= 0:
+        pixel = blend(pixel, (0.95, 0.35, 0.2, 1))
+    return pixel
+
+
+def render(size):
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(SUPERSAMPLE):
+                for sx in range(SUPERSAMPLE):
+                    u = (x + (sx + 0.5) / SUPERSAMPLE) / size
+                    v = (y + (sy + 0.5) / SUPERSAMPLE) / size
+                    r, g, b, a = shade(u, v)
+                    acc[0] += r * a
+                    acc[1] += g * a
+                    acc[2] += b * a
+                    acc[3] += a
+            n = SUPERSAMPLE * SUPERSAMPLE
+            a = acc[3] / n
+            rgb = [acc[i] / acc[3] if acc[3] else 0 for i in range(3)]
+            row.append(tuple(round(c * 255) for c in (*rgb, a)))
+        rows.append(row)
+    return rows
+
+
+def write_png(path, rows):
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)))
+        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+        out.write(chunk(b"IEND", b""))
+
+
+VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+         (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
+         (0, 255, 255), (255, 255, 255)]
+
+CUBE = [0, 51, 102, 153, 204, 255]
+PALETTE256 = [(r, g, b) for r in CUBE for g in CUBE for b in CUBE] + [(round(i * 255 / 41),) * 3 for i in range(1, 41)]
+
+
+def nearest(palette, rgb):
+    return min(range(len(palette)), key=lambda i: sum((palette[i][k] - rgb[k]) ** 2 for k in range(3)))
+
+
+def write_xpm(path, name, rows, palette):
+    size = len(rows)
+    indices = [[None if p[3] < 128 else nearest(palette, p[:3]) for p in row] for row in rows]
+    used = sorted({i for row in indices for i in row if i is not None})
+    alphabet = [chr(c) for c in range(35, 127) if chr(c) not in '"\\']
+    code = {}
+    for n, index in enumerate(used):
+        code[index] = alphabet[n // len(alphabet)] + alphabet[n % len(alphabet)]
+    lines = [f'"{size} {size} {len(used) + 1} 2",', '"   c None",']
+    lines += [f'"{code[i]} c #{palette[i][0]:02X}{palette[i][1]:02X}{palette[i][2]:02X}",' for i in used]
+    lines += ['"' + "".join("  " if i is None else code[i] for i in row) + '",' for row in indices]
+    lines[-1] = lines[-1].rstrip(",")
+    with open(path, "w") as out:
+        out.write("/* XPM */\n")
+        out.write(f"static const char* const {name}[] = {{\n")
+        out.write("\n".join(lines))
+        out.write("\n};\n")
+
+
+def main():
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
+    icon32 = render(32)
+    write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
+    write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
+    for size in (16, 24, 32, 48, 64, 128, 256):
+        folder = os.path.join(root, "icons", f"{size}x{size}")
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, "velanto.png"), render(size))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
