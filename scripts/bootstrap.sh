@@ -8,6 +8,8 @@ packages=(
     g++ cmake ninja-build pkg-config
     # the dialogs, and a virtual display with a Chinese font for their tests
     libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
+    # checks of the installed desktop entry
+    desktop-file-utils
     # tests, fuzzing and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # the .xls driver: the ODBC driver manager, and the readers its tests check files with
