@@ -102,6 +102,11 @@ private:
     std::filesystem::path m_folder;
 };
 
+// Opens COM1 with the dialog's settings and starts its monitor.
+bool StartMonitoredCom1(CCommPort& port, PortOwner& owner) {
+    return port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) && port.StartMonitor();
+}
+
 // Request to last byte: pseudo-terminal -> monitor -> one synchronous notification per byte, handled on
 // another thread. The line itself carries 960 bytes a second.
 void BM_WholeDumpThroughThePort(benchmark::State& state) {
@@ -110,7 +115,7 @@ void BM_WholeDumpThroughThePort(benchmark::State& state) {
     HandOffOwner owner;
     IgnoringErrorBox errorBox;
     CCommPort port(errorBox);
-    if (!port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) || !port.StartMonitor()) {
+    if (!StartMonitoredCom1(port, owner)) {
         state.SkipWithError("the port did not open");
         return;
     }
@@ -138,7 +143,7 @@ void BM_IdlePortProcessorTime(benchmark::State& state) {
     HandOffOwner owner;
     IgnoringErrorBox errorBox;
     CCommPort port(errorBox);
-    if (!port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) || !port.StartMonitor()) {
+    if (!StartMonitoredCom1(port, owner)) {
         state.SkipWithError("the port did not open");
         return;
     }
