@@ -102,27 +102,33 @@ private:
     std::filesystem::path m_folder;
 };
 
-// Opens COM1 with the dialog's settings and starts its monitor.
-bool StartMonitoredCom1(CCommPort& port, PortOwner& owner) {
-    return port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) && port.StartMonitor();
-}
+// COM1 mapped to `device`, opened with the dialog's settings and monitored, its notifications
+// handled on another thread.
+struct MonitoredCom1 {
+    explicit MonitoredCom1(const std::string& device) : map(device) {}
+    bool Start() {
+        return port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) && port.StartMonitor();
+    }
+
+    MappedCom1 map;
+    HandOffOwner owner;
+    IgnoringErrorBox errorBox;
+    CCommPort port{errorBox};
+};
 
 // Request to last byte: pseudo-terminal -> monitor -> one synchronous notification per byte, handled on
 // another thread. The line itself carries 960 bytes a second.
 void BM_WholeDumpThroughThePort(benchmark::State& state) {
     FastDetector detector;
-    MappedCom1 map(detector.Path());
-    HandOffOwner owner;
-    IgnoringErrorBox errorBox;
-    CCommPort port(errorBox);
-    if (!StartMonitoredCom1(port, owner)) {
+    MonitoredCom1 com1(detector.Path());
+    if (!com1.Start()) {
         state.SkipWithError("the port did not open");
         return;
     }
     const std::uint8_t request = 0x55;
     for (auto _ : state) {
-        port.QueueWrite(&request, 1);
-        owner.ReceiveBytes(kDumpSize);
+        com1.port.QueueWrite(&request, 1);
+        com1.owner.ReceiveBytes(kDumpSize);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDumpSize));
 }
@@ -139,11 +145,8 @@ double ProcessCpuSeconds() {
 // monitor's while this thread sleeps.
 void BM_IdlePortProcessorTime(benchmark::State& state) {
     PseudoTerminal line;
-    MappedCom1 map(line.Path());
-    HandOffOwner owner;
-    IgnoringErrorBox errorBox;
-    CCommPort port(errorBox);
-    if (!StartMonitoredCom1(port, owner)) {
+    MonitoredCom1 com1(line.Path());
+    if (!com1.Start()) {
         state.SkipWithError("the port did not open");
         return;
     }

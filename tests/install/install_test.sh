@@ -3,13 +3,7 @@
 # entry is valid, and the driver template registers the installed library with unixODBC.
 set -u
 build=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() {  # description, then the condition's command
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../check.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; exit 1; }
@@ -30,5 +24,4 @@ export ODBCSYSINI=$work/etc
 odbcinst -i -d -f "$prefix/share/velanto/velanto-xls-driver.ini" > /dev/null 2>&1
 check "odbcinst registers the driver" bash -c 'odbcinst -q -d | grep -qx "\[velanto Excel Driver (\*.xls)\]"'
 
-if [ "$failures" -ne 0 ]; then exit 1; fi
-echo "installation: all checks passed"
+finish "installation"

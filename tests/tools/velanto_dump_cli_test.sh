@@ -2,13 +2,7 @@
 # The velanto-dump command line: generate, decode, and its refusals.
 set -u
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() {  # description, then the condition's command
-    local what=$1; shift
-    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../check.sh"
 
 "$tool" generate --records 3 --id 4660 --seed 5 -o "$work/a.bin"
 check "generate writes 16448 bytes" test "$(stat -c %s "$work/a.bin")" = 16448
@@ -35,5 +29,4 @@ check "nothing is written for a refused command" test ! -e "$work/c.bin"
 check "an unknown command exits with 2" test $? = 2
 check "--help describes both commands" bash -c "'$tool' --help | grep -q 'velanto-dump decode FILE'"
 
-if [ "$failures" -ne 0 ]; then exit 1; fi
-echo "velanto-dump command line: all checks passed"
+finish "velanto-dump command line"

@@ -1,0 +1,15 @@
+# The little harness of the shell tests: source it, call `check DESCRIPTION COMMAND...`
+# for each condition, and end with `finish NAME`. $work is a scratch folder removed on exit.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+check() {  # description, then the condition's command
+    local what=$1; shift
+    if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+finish() {  # what was checked
+    if [ "$failures" -ne 0 ]; then exit 1; fi
+    echo "$1: all checks passed"
+}
