@@ -1,5 +1,7 @@
 // velanto's entry point.
 
+#include <stdlib.h>
+
 #include <wx/init.h>
 
 #include "app/upload_app.h"
@@ -10,6 +12,10 @@ wxIMPLEMENT_APP_NO_MAIN(velanto::CUploadApp);
 // entry point would report as a failure; here the process ends normally after the dialog,
 // and fails only when the toolkit cannot start (no display, for one).
 int main(int argc, char** argv) {
+    // The dialogs draw nothing with OpenGL, but GTK probes the GL driver as it opens the display,
+    // which maps the driver (with a software renderer, all of LLVM): some 50 MiB resident for
+    // nothing. An operator's own GDK_GL setting is left as it is.
+    ::setenv("GDK_GL", "disable", 0);
     if (!wxEntryStart(argc, argv)) {
         return 1;
     }

@@ -6,6 +6,7 @@
 
 #include "dump/detector_dump.h"
 #include "export/spreadsheet_export.h"
+#include "export/text_export.h"
 #include "tools/dump_generator.h"
 
 namespace {
@@ -44,6 +45,25 @@ void BM_SaveAsSpreadsheet(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_SaveAsSpreadsheet)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+// A whole Save as text of a full memory's decoded rows into a folder: the folder chain, the
+// first free atpNN.txt, the lines converted to code page 936, written and flushed to the disk.
+void BM_SaveAsText(benchmark::State& state) {
+    velanto::MemoryRecordTable list;
+    velanto::DecodeDump(velanto::GenerateDump({static_cast<std::size_t>(state.range(0))}), list);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("velanto-text-bench-" + std::to_string(::getpid()));
+    GivenPathUi ui("");
+    for (auto _ : state) {
+        velanto::SaveAsText(list, folder.string(), ui);
+        state.PauseTiming();
+        std::filesystem::remove(folder / "atp00.txt");  // the next save takes the same name
+        state.ResumeTiming();
+    }
+    std::filesystem::remove_all(folder);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_SaveAsText)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -43,7 +43,10 @@ pseudo-terminal (or the device given with --device), prints the path that a
 client opens as the first line of its output, and answers every request byte
 0x55 with a 16448-byte memory image; other bytes are ignored. It runs until it
 is terminated (SIGINT, SIGTERM, SIGHUP), or with --once until it has answered
-one request and the client has read the answer.
+one request and the client has read the answer. Unless it ends after one
+answer, it counts its answers from 1 and reports the N-th on a line of its own:
+"answer N read" once the client has read everything sent so far (on a
+pseudo-terminal), "answer N sent" once it is written (on a device).
 
 Line:
   --device PATH      use this serial device (set to 9600 8N1, raw) instead of a
@@ -282,6 +285,42 @@ bool WaitUntilClientHasRead(const velanto::PseudoTerminal& terminal, int signals
     return true;
 }
 
+// Tells whoever watches the simulator how far its answers have got, without blocking the line: a client
+// that goes away mid-answer leaves its bytes unread, and the next request must still be served. On a
+// device an answer is reported once written; on a pseudo-terminal once the client has read it.
+class AnswerReport {
+public:
+    explicit AnswerReport(const velanto::PseudoTerminal* terminal) : m_terminal(terminal) {}
+
+    void Sent() {
+        ++m_answers;
+        m_watching = m_terminal != nullptr;
+        m_emptyReadings = 0;
+        if (!m_terminal) {
+            std::cout << "answer " << m_answers << " sent" << std::endl;
+        }
+    }
+    // How long the line may be waited on before the next look at the client's queue.
+    int WaitMilliseconds() const { return m_watching ? 20 : -1; }
+
+    void Look() {
+        if (!m_watching) {
+            return;
+        }
+        m_emptyReadings = m_terminal->PendingForClient() == 0 ? m_emptyReadings + 1 : 0;
+        if (m_emptyReadings == 2) {
+            m_watching = false;
+            std::cout << "answer " << m_answers << " read" << std::endl;
+        }
+    }
+
+private:
+    const velanto::PseudoTerminal* m_terminal;
+    int m_answers = 0;
+    bool m_watching = false;
+    int m_emptyReadings = 0;
+};
+
 int Run(const Options& options) {
     const velanto::DetectorDump image =
         options.dumpFile ? velanto::LoadDumpFile(*options.dumpFile) : velanto::GenerateDump(options.recipe);
@@ -305,10 +344,16 @@ int Run(const Options& options) {
     }
     std::cout << path << std::endl;
 
+    AnswerReport report(terminal ? &*terminal : nullptr);
     std::uint8_t received[256];
     for (;;) {
-        if (WaitFor(line, POLLIN, signals.Get(), -1) == WaitResult::Terminated) {
+        const WaitResult wait = WaitFor(line, POLLIN, signals.Get(), report.WaitMilliseconds());
+        if (wait == WaitResult::Terminated) {
             return 0;
+        }
+        report.Look();
+        if (wait == WaitResult::Timeout) {
+            continue;
         }
         const ssize_t count = ::read(line, received, sizeof received);
         if (count < 0 && errno != EAGAIN && errno != EINTR) {
@@ -328,6 +373,7 @@ int Run(const Options& options) {
             if (ending) {
                 return 0;  // the line closes as the simulator ends
             }
+            report.Sent();
         }
     }
 }

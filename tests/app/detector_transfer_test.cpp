@@ -45,7 +45,7 @@ protected:
         std::vector<std::string> arguments{VELANTO_DETECTOR, "--com", "1"};
         arguments.insert(arguments.end(), options.begin(), options.end());
         m_simulator = std::make_unique<SimulatorProcess>(arguments);
-        return m_simulator->FirstLine();
+        return m_simulator->NextLine();
     }
 
     int Progress(CUploadDlg& dialog) { return dynamic_cast<wxGauge*>(dialog.FindWindow(kProgressId))->GetValue(); }

@@ -19,7 +19,7 @@ class DetectorLink : public testing::DeviceMapFixture {};
 
 TEST_F(DetectorLink, AFullAnswerArrivesCompleteAndInOrderThroughThePort) {
     SimulatorProcess simulator({VELANTO_DETECTOR, "--fast", "--once", "--com", "3", "--records", "1500"});
-    ASSERT_FALSE(simulator.FirstLine().empty());
+    ASSERT_FALSE(simulator.NextLine().empty());
     HandOffOwner owner;
     RecordingErrorBox errorBox;
     {

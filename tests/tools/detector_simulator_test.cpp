@@ -81,7 +81,7 @@ protected:
 
 TEST_F(DetectorSimulator, AnswersEveryRequestWithTheImageAndIgnoresOtherBytes) {
     SimulatorProcess simulator({VELANTO_DETECTOR, "--fast", "--records", "5", "--id", "7", "--seed", "3"});
-    Client client(simulator.FirstLine());
+    Client client(simulator.NextLine());
     ASSERT_TRUE(client.IsOpen());
     client.Send("xyU");
     DumpRecipe recipe;
@@ -96,10 +96,27 @@ TEST_F(DetectorSimulator, AnswersEveryRequestWithTheImageAndIgnoresOtherBytes) {
     EXPECT_EQ(simulator.WaitForExit(), 0);
 }
 
+TEST_F(DetectorSimulator, ReportsEachAnswerOnceReadEvenAfterAClientLeftOneUnread) {
+    SimulatorProcess simulator({VELANTO_DETECTOR, "--fast", "--records", "5"});
+    const std::string line = simulator.NextLine();
+    {
+        Client leaving(line);
+        leaving.Send("U");
+        EXPECT_EQ(leaving.Receive(100).size(), 100u);
+    }  // gone with most of the answer unread, which stays on the line
+    Client client(line);
+    client.Send("U");
+    const DetectorDump image = GenerateDump({5, 4660, 1});
+    const std::vector<std::uint8_t> received = client.Receive(2 * kDumpSize - 100);
+    ASSERT_EQ(received.size(), 2 * kDumpSize - 100);
+    EXPECT_EQ(std::vector<std::uint8_t>(received.end() - kDumpSize, received.end()), Bytes(image, 0, kDumpSize));
+    EXPECT_EQ(simulator.NextLine(), "answer 2 read");
+}
+
 TEST_F(DetectorSimulator, FaultOptionsShapeTheAnswerAndOnceEndsAfterIt) {
     SimulatorProcess simulator(
         {VELANTO_DETECTOR, "--fast", "--once", "--noise", "2", "--truncate", "10", "--extra", "3"});
-    Client client(simulator.FirstLine());
+    Client client(simulator.NextLine());
     client.Send("U");
     std::vector<std::uint8_t> expected = {0xA5, 0xA5};
     const DetectorDump image = GenerateDump({});
@@ -118,7 +135,7 @@ TEST_F(DetectorSimulator, SendsAnImageFileAndHangsUpWhereTold) {
     SaveDumpFile(m_folder / "image.bin", image);
     SimulatorProcess simulator(
         {VELANTO_DETECTOR, "--dump", (m_folder / "image.bin").string(), "--hangup-after", "300"});
-    Client client(simulator.FirstLine());
+    Client client(simulator.NextLine());
     client.Send("U");
     EXPECT_EQ(client.Receive(kDumpSize), Bytes(image, 0, 300)) << "paced, then the line closes";
     EXPECT_TRUE(client.hungUp);
@@ -128,7 +145,7 @@ TEST_F(DetectorSimulator, SendsAnImageFileAndHangsUpWhereTold) {
 TEST_F(DetectorSimulator, DrivesAGivenDeviceInsteadOfItsOwnLine) {
     PseudoTerminal line;  // the simulator takes the client's side; this test plays the client on the other
     SimulatorProcess simulator({VELANTO_DETECTOR, "--device", line.Path(), "--fast", "--truncate", "20"});
-    EXPECT_EQ(simulator.FirstLine(), line.Path());
+    EXPECT_EQ(simulator.NextLine(), line.Path());
     ASSERT_EQ(::write(line.Descriptor(), "U", 1), 1);
     std::vector<std::uint8_t> received(20);
     std::size_t got = 0;
@@ -148,7 +165,7 @@ TEST_F(DetectorSimulator, DrivesAGivenDeviceInsteadOfItsOwnLine) {
 TEST_F(DetectorSimulator, MapsTheComPortWhileItRuns) {
     const std::filesystem::path link = m_folder / "velanto/dosdevices/com2";
     SimulatorProcess simulator({VELANTO_DETECTOR, "--com", "2", "--ignore-request"});
-    const std::string path = simulator.FirstLine();
+    const std::string path = simulator.NextLine();
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(std::filesystem::read_symlink(link), path);
     simulator.Signal(SIGINT);
@@ -170,7 +187,7 @@ TEST_F(DetectorSimulator, RefusesABadCommandLineOrImage) {
     EXPECT_EQ(occupied.WaitForExit(), 1) << "a folder in the link's place is left alone";
     EXPECT_TRUE(std::filesystem::is_directory(m_folder / "velanto/dosdevices/com4"));
     SimulatorProcess help({VELANTO_DETECTOR, "--help"});
-    EXPECT_EQ(help.FirstLine(), "Usage: velanto-detector [options]");
+    EXPECT_EQ(help.NextLine(), "Usage: velanto-detector [options]");
     EXPECT_EQ(help.WaitForExit(), 0);
 }
 

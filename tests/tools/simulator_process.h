@@ -52,8 +52,8 @@ public:
     SimulatorProcess(const SimulatorProcess&) = delete;
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
-    // The first line of its output (the line's path); empty when none comes within `patience`.
-    std::string FirstLine(std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+    // The next line of its output (the first is the line's path); empty when none comes within `patience`.
+    std::string NextLine(std::chrono::milliseconds patience = std::chrono::seconds(10)) {
         std::string line;
         char c = 0;
         while (m_output >= 0) {

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Figures of whole transfers through the real program and the detector simulator: the time from
+# Start until velanto has read a full image, at the detector's 9600 baud (the line itself needs
+# 16448 x 10 bits / 9600 = 17.1 s) and unpaced, and velanto's resident memory with 2000 rows shown.
+# Argument: a build tree (default out/build-release).
+set -u
+if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
+    VELANTO_FIGURES_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+build=$(cd "${1:-out/build-release}" && pwd)
+velanto=$build/app/velanto detector=$build/tools/velanto-detector dump_tool=$build/tools/velanto-dump
+patience=120
+work=$(mktemp -d)
+export GSETTINGS_BACKEND=memory
+source "$(dirname "$0")/../tools/operator.sh"
+trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
+
+# Presses Start and sets $seconds to the time until velanto has read answer $1 of the detector on COM1.
+timed_transfer() {
+    press start
+    local from=$EPOCHREALTIME
+    must "velanto reads the answer" wait_until "$patience" answer_read "$1"
+    seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
+}
+memory_kib() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$velanto_pid/status"; }
+
+start_detector --records 2000
+start_velanto
+timed_transfer 1
+echo "transfer at 9600 baud, Start to last byte read: $seconds s (the line: 17.1 s)"
+settle
+echo "velanto with 2000 rows shown: $(($(memory_kib VmRSS) / 1024)) MiB resident, peak $(($(memory_kib VmHWM) / 1024)) MiB"
+swap_detector --fast --records 2000
+timed_transfer 1
+echo "transfer unpaced, Start to last byte read: $seconds s"

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# velanto as an operator meets it: the real program on a display of its own, the detector
+# simulator on COM1, the .xls driver through unixODBC. A full transfer is saved as text and as a
+# workbook, each compared with what velanto-dump decodes from the very image sent; then the
+# faults along the way, each ending with the dialog still usable.
+#
+# Arguments: velanto, velanto-detector, velanto-dump, the folder of the driver's odbcinst.ini,
+# and optionally "memcheck": then only the transfer and both saves run, with velanto under
+# Valgrind's memory checker, which must find no invalid access and no leak.
+set -u
+if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
+    VELANTO_E2E_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+velanto=$1 detector=$2 dump_tool=$3
+export ODBCSYSINI=$4
+mode=${5:-}
+patience=60
+[ "$mode" = memcheck ] && patience=300
+export GSETTINGS_BACKEND=memory  # no desktop settings service on the test display
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../check.sh"
+source "$here/../../tools/operator.sh"
+trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
+memcheck=(valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
+          --errors-for-leak-kinds=definite --child-silent-after-fork=yes --num-callers=40
+          --suppressions="$here/valgrind.supp" --log-file="$work/memcheck.log")
+
+heading="identifier   Detect number   Date   Hour   Program number   Result   RLU   Lower limit   Upper limit   remark"
+time_line=$'^[0-9]{4}year[0-9]{2}month[0-9]{2}day[0-9]{2}hour[0-9]{2}minute[0-9]{2}second\r$'
+
+# The text file velanto writes for the rows given, after its time line.
+text_after_time_line() {
+    printf '%s\r\n' "$heading"
+    awk -F'\t' '{ for (i = 1; i <= NF; i++) printf "%s     ", $i; printf "\r\n" }' "$1"
+}
+text_file_holds() {  # file, expected rows
+    [ -f "$1" ] && head -n 1 "$1" | grep -Eq "$time_line" &&
+        cmp -s <(tail -n +2 "$1") <(text_after_time_line "$2")
+}
+workbook_holds() {  # file, expected rows
+    [ -f "$1" ] && cmp -s <(/usr/bin/python3 "$here/workbook_rows.py" "$1") \
+        <(printf '\fvelanto\n0ID\t1TESTNO\t2Date\t3Hour\t4Prog\t5Result\t6RLU\t7Lower\t8Upper\t9remark\n'; cat "$2")
+}
+# Saves the list as text into a new folder and checks the file against the rows given.
+check_list_shows() {  # what, expected rows
+    local folder
+    folder=$(mktemp -d "$work/saved-XXXX")
+    save_text_into "$folder"
+    check "$1" wait_until "$patience" text_file_holds "$folder/atp00.txt" "$2"
+}
+
+transfer_and_save() {
+    expected_rows "$work/full" --records 2000 --id 321 --seed 5
+    start_detector --fast --records 2000 --id 321 --seed 5
+    if [ "$mode" = memcheck ]; then start_velanto "${memcheck[@]}"; else start_velanto; fi
+    press start
+    wait_for_answer 1
+
+    mkdir -p "$work/saved"
+    save_text_into "$work/saved"
+    check "the text file holds the decoded rows" wait_until "$patience" text_file_holds "$work/saved/atp00.txt" "$work/full"
+
+    save_workbook_as "$work/saved/results"   # no extension: velanto adds ".xls"
+    answer_box "^velanto$"                   # "Export file save to...!"
+    check "the workbook holds the decoded rows" workbook_holds "$work/saved/results.xls" "$work/full"
+}
+
+save_into_a_folder_nobody_may_write() {
+    # Tests may run as root, whom permissions do not stop; nobody may create files in /proc.
+    save_text_into /proc
+    answer_box "^velanto$"                   # "CreateFile failed！"
+    save_workbook_as /proc/results.xls
+    answer_box "^velanto$"                   # the driver's error
+    check_list_shows "the rows survive failed saves" "$work/full"
+    save_workbook_as "$work/saved/again.xls"
+    answer_box "^velanto$"
+    check "a save after failed ones works" workbook_holds "$work/saved/again.xls" "$work/full"
+}
+
+# The image has no framing: what the detector still sends of its first answer after the second
+# Start shifts the image that follows. The operator waits for the detector to finish and presses
+# Start once more.
+start_again_mid_transfer() {
+    expected_rows "$work/second" --records 1500 --id 77 --seed 9
+    swap_detector --fast --records 1500 --id 77 --seed 9
+    press start
+    sleep 0.3
+    press start
+    wait_for_answer 2
+    press start
+    wait_for_answer 3
+    check_list_shows "after Start again mid-transfer the next Start transfers in full" "$work/second"
+}
+
+detector_hangs_up_mid_transfer() {
+    swap_detector --fast --hangup-after 5000
+    press start
+    must "the lost line is reported" wait_until "$patience" window_shown "^Application Error$"
+    sleep 1
+    check "the lost line is reported once" test "$(shown_count "^Application Error$")" -eq 1
+    answer_box "^Application Error$"
+    sleep 0.5
+    check "no second report follows" window_gone "^Application Error$"
+
+    expected_rows "$work/third" --records 300 --id 5 --seed 2
+    start_detector --fast --records 300 --id 5 --seed 2
+    press start
+    wait_for_answer 1
+    check_list_shows "a Start after a lost line transfers again" "$work/third"
+}
+
+busy_port() {
+    expected_rows "$work/fourth" --records 20 --id 6 --seed 3
+    swap_detector --fast --records 20 --id 6 --seed 3
+    local holder
+    exec {holder}< "$(detector_line)"        # another program has the port
+    flock -x "$holder"
+    press start
+    answer_box "^velanto$"                   # the port cannot be opened
+    exec {holder}<&-
+    check_list_shows "a busy port changes no row" "$work/third"
+    press start
+    wait_for_answer 1
+    check_list_shows "once the port is free Start works" "$work/fourth"
+}
+
+close_mid_transfer() {
+    swap_detector --records 2000                 # at 9600 baud: 17 seconds
+    press start
+    sleep 1
+    move_focus cancel
+    local before=$EPOCHREALTIME took
+    close_velanto
+    took=$(awk -v from="$before" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
+    echo "closed mid-transfer: velanto ended after $took s"
+    check "velanto ends within a second of closing mid-transfer" awk -v t="$took" 'BEGIN { exit !(t < 1) }'
+    check "velanto ends with status 0" test "$velanto_status" -eq 0
+}
+
+scenario() {
+    echo "$SECONDS s: $1"
+    "$1"
+}
+memory_checked_close() {
+    close_velanto
+    [ "$velanto_status" -eq 0 ] || cat "$work/memcheck.log"
+    check "the memory checker finds nothing (status $velanto_status)" test "$velanto_status" -eq 0
+}
+
+scenario transfer_and_save
+if [ "$mode" = memcheck ]; then
+    scenario memory_checked_close
+else
+    scenario save_into_a_folder_nobody_may_write
+    scenario start_again_mid_transfer
+    scenario detector_hangs_up_mid_transfer
+    scenario busy_port
+    scenario close_mid_transfer
+fi
+finish "end to end${mode:+ ($mode)}"

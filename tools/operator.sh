@@ -1,0 +1,173 @@
+# An operator at velanto's main dialog, on the current X display: keys go through xdotool, the
+# detector is velanto-detector on COM1 of a private device map. Set $velanto, $detector,
+# $dump_tool, $patience (seconds a step may take) and $work (a scratch folder) before sourcing.
+#
+# The operator presses buttons with the keyboard. The dialog starts with Cancel focused, and
+# Cancel, the port list, Start, the format list and Save follow each other in tab order; $focus
+# follows the focus along that row. A modal box gives the focus back to where it was.
+
+export XDG_CONFIG_HOME=$work/config   # the device map: COM1 is the simulator's line
+mkdir -p "$work/velanto-cwd"
+tab_row=(cancel port start format save)
+focus=cancel
+velanto_pid=
+simulator_pid=
+main_window=
+
+# True once the command given holds, false when it still does not after $1 seconds.
+wait_until() {
+    local deadline=$((SECONDS + $1)); shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+# Ends the script, with what the display and velanto show, when the condition given does not
+# hold: the steps after it would make no sense.
+must() {
+    local what=$1; shift
+    "$@" && return 0
+    echo "FAILED: $what"
+    echo "windows on the display:"; xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null
+    echo "velanto's output:"; cat "$work/velanto.log" 2>/dev/null
+    exit 1
+}
+
+# True when velanto has used at most a fifth of a processor in half a second: it has done what the
+# last input asked, and a key pressed now goes where the operator expects. A window that shows is
+# not yet ready for keys, least of all under the memory checker, where even idle costs a tenth.
+velanto_idle() {
+    local before after
+    before=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null)
+    sleep 0.5
+    after=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null)
+    [ -n "$before" ] && [ -n "$after" ] && [ $((after - before)) -le 10 ]
+}
+settle() { must "velanto settles" wait_until "$patience" velanto_idle; }
+# Waits for a window with a title that matches, then until velanto is ready for keys.
+wait_for_window() {
+    must "the window \"$1\" appears" wait_until "$patience" window_shown "$1"
+    settle
+}
+
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+window_shown() { [ -n "$(visible_window "$1")" ]; }
+window_gone() { ! window_shown "$1"; }
+shown_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
+
+# --- the detector ---
+
+# velanto-detector with the options given, on a new line linked as COM1.
+start_detector() {
+    stop_detector
+    "$detector" --com 1 "$@" > "$work/detector.out" 2> "$work/detector.err" &
+    simulator_pid=$!
+    must "the detector simulator starts" wait_until "$patience" test -s "$work/detector.out"
+}
+stop_detector() {
+    if [ -n "$simulator_pid" ]; then
+        kill "$simulator_pid" 2> /dev/null
+        wait "$simulator_pid" 2> /dev/null
+    fi
+    simulator_pid=
+}
+# The operator plugs in another detector; velanto, still holding the old line, reports it lost.
+swap_detector() {
+    start_detector "$@"
+    answer_box "^Application Error$"
+}
+detector_line() { head -n 1 "$work/detector.out"; }
+answer_read() { grep -qx "answer $1 read" "$work/detector.out"; }
+# Waits until velanto has read the detector's answer $1 (and all before it), and has had a moment to show it.
+wait_for_answer() {
+    must "velanto reads the detector's answer $1" wait_until "$patience" answer_read "$1"
+    settle
+}
+
+# The rows velanto-dump decodes from the image that velanto-detector sends with the options given.
+expected_rows() {  # file, then the image's options
+    local file=$1; shift
+    "$dump_tool" generate "$@" -o "$file.image" && "$dump_tool" decode "$file.image" > "$file"
+}
+
+# --- velanto ---
+
+start_velanto() {  # optionally the command line to run velanto with, such as a memory checker's
+    (cd "$work/velanto-cwd" && exec "$@" "$velanto") > "$work/velanto.log" 2>&1 &
+    velanto_pid=$!
+    wait_for_window "^Data updating program"
+    main_window=$(visible_window "^Data updating program")
+    focus=cancel
+}
+velanto_ended() { ! kill -0 "$velanto_pid" 2> /dev/null; }
+# Closes the dialog with its Cancel button; $velanto_status is then velanto's exit status.
+close_velanto() {
+    press cancel
+    must "velanto ends once closed" wait_until "$patience" velanto_ended
+    wait "$velanto_pid"
+    velanto_status=$?
+    velanto_pid=
+}
+stop_velanto() {
+    if [ -n "$velanto_pid" ]; then
+        kill "$velanto_pid" 2> /dev/null
+        wait "$velanto_pid" 2> /dev/null
+    fi
+    velanto_pid=
+}
+
+# Moves the focus along the tab row to the control named, never round the row's ends.
+move_focus() {
+    local from to i
+    for i in "${!tab_row[@]}"; do
+        [ "${tab_row[$i]}" = "$focus" ] && from=$i
+        [ "${tab_row[$i]}" = "$1" ] && to=$i
+    done
+    xdotool windowfocus --sync "$main_window"
+    while [ "$from" -lt "$to" ]; do xdotool key Tab; from=$((from + 1)); done
+    while [ "$from" -gt "$to" ]; do xdotool key shift+Tab; from=$((from - 1)); done
+    focus=$1
+}
+press() { move_focus "$1"; xdotool key Return; }
+
+# "Excel[.xls]" is the first format, "Notepad[.txt]" the second.
+choose_format() {
+    move_focus format
+    case $1 in
+        excel) xdotool key Up ;;
+        text) xdotool key Down ;;
+    esac
+}
+
+# Answers the box with the title given with its OK button.
+answer_box() {
+    wait_for_window "$1"
+    xdotool windowfocus --sync "$(visible_window "$1")" key Return
+    must "the box \"$1\" goes" wait_until "$patience" window_gone "$1"
+}
+
+# Picks a folder in the folder chooser by typing its path into the location bar, from the home
+# folder's view: the chooser opens on its recent files, where no folder can be chosen.
+choose_folder() {
+    local title="^Please choose the folder you want to save the data"
+    wait_for_window "$title"
+    xdotool windowfocus --sync "$(visible_window "$title")"
+    xdotool key alt+Home; settle
+    xdotool key ctrl+l; settle
+    xdotool key ctrl+a type "$1/"; settle
+    xdotool key Return
+    must "the folder chooser goes" wait_until "$patience" window_gone "$title"
+}
+
+# Types a path into the save dialog's name field and saves.
+answer_save_dialog() {
+    wait_for_window "^Export$"
+    xdotool windowfocus --sync "$(visible_window "^Export$")"
+    xdotool key ctrl+a type "$1"; settle
+    xdotool key Return
+    must "the save dialog goes" wait_until "$patience" window_gone "^Export$"
+}
+
+save_text_into() { choose_format text; press save; choose_folder "$1"; }
+save_workbook_as() { choose_format excel; press save; answer_save_dialog "$1"; }
