@@ -5,6 +5,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/utils.h>
 
 #include "app/message_boxes.h"
 
@@ -59,7 +60,9 @@ std::optional<std::string> WxExportUi::AskSavePath(const SaveFileRequest& reques
 }
 
 std::optional<std::string> WxExportUi::ChooseFolder(const std::string& title) {
-    wxDirDialog dialog(&m_owner, Text(title), wxEmptyString, wxDD_DEFAULT_STYLE);
+    // Opened without a folder, GTK's chooser shows its recent files, where no folder can be
+    // chosen; the home folder is the browsable top an operator expects.
+    wxDirDialog dialog(&m_owner, Text(title), wxGetHomeDir(), wxDD_DEFAULT_STYLE);
     if (dialog.ShowModal() != wxID_OK || dialog.GetPath().empty()) {
         return std::nullopt;
     }

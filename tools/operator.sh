@@ -147,13 +147,11 @@ answer_box() {
     must "the box \"$1\" goes" wait_until "$patience" window_gone "$1"
 }
 
-# Picks a folder in the folder chooser by typing its path into the location bar, from the home
-# folder's view: the chooser opens on its recent files, where no folder can be chosen.
+# Picks a folder in the folder chooser by typing its path into the location bar.
 choose_folder() {
     local title="^Please choose the folder you want to save the data"
     wait_for_window "$title"
     xdotool windowfocus --sync "$(visible_window "$title")"
-    xdotool key alt+Home; settle
     xdotool key ctrl+l; settle
     xdotool key ctrl+a type "$1/"; settle
     xdotool key Return
