@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Figures of whole transfers through the real program and the detector simulator: the time from
 # Start until velanto has read a full image, at the detector's 9600 baud (the line itself needs
-# 16448 x 10 bits / 9600 = 17.1 s) and unpaced, and velanto's resident memory with 2000 rows shown.
+# 16448 x 10 bits / 9600 = 17.1 s) and unpaced, velanto's resident memory with 2000 rows shown,
+# and how soon velanto ends when closed mid-transfer.
 # Argument: a build tree (default out/build-release).
 set -u
 if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
@@ -33,3 +34,8 @@ echo "velanto with 2000 rows shown: $(($(memory_kib VmRSS) / 1024)) MiB resident
 swap_detector --fast --records 2000
 timed_transfer 1
 echo "transfer unpaced, Start to last byte read: $seconds s"
+swap_detector --records 2000
+press start
+sleep 1
+close_velanto
+echo "closed mid-transfer: velanto ended after $closing_seconds s (target: under 1 s)"

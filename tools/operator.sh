@@ -101,10 +101,14 @@ start_velanto() {  # optionally the command line to run velanto with, such as a 
     focus=cancel
 }
 velanto_ended() { ! kill -0 "$velanto_pid" 2> /dev/null; }
-# Closes the dialog with its Cancel button; $velanto_status is then velanto's exit status.
+# Closes the dialog with its Cancel button. Then $velanto_status is velanto's exit status, and
+# $closing_seconds the time from the key to the end of the process.
 close_velanto() {
-    press cancel
+    move_focus cancel
+    local from=$EPOCHREALTIME
+    xdotool key Return
     must "velanto ends once closed" wait_until "$patience" velanto_ended
+    closing_seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
     wait "$velanto_pid"
     velanto_status=$?
     velanto_pid=
@@ -124,6 +128,7 @@ move_focus() {
         [ "${tab_row[$i]}" = "$focus" ] && from=$i
         [ "${tab_row[$i]}" = "$1" ] && to=$i
     done
+    settle
     xdotool windowfocus --sync "$main_window"
     while [ "$from" -lt "$to" ]; do xdotool key Tab; from=$((from + 1)); done
     while [ "$from" -gt "$to" ]; do xdotool key shift+Tab; from=$((from - 1)); done

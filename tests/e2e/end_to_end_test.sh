@@ -128,12 +128,8 @@ close_mid_transfer() {
     swap_detector --records 2000                 # at 9600 baud: 17 seconds
     press start
     sleep 1
-    move_focus cancel
-    local before=$EPOCHREALTIME took
-    close_velanto
-    took=$(awk -v from="$before" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
-    echo "closed mid-transfer: velanto ended after $took s"
-    check "velanto ends within a second of closing mid-transfer" awk -v t="$took" 'BEGIN { exit !(t < 1) }'
+    close_velanto    # fails unless velanto ends; how fast is a figure of bench/transfer_figures.sh
+    echo "closed mid-transfer: velanto ended after $closing_seconds s"
     check "velanto ends with status 0" test "$velanto_status" -eq 0
 }
 
