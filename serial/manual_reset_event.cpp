@@ -1,6 +1,5 @@
 #include "serial/manual_reset_event.h"
 
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -27,11 +26,6 @@ void ManualResetEvent::Set() {
 void ManualResetEvent::Reset() {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t taken = ::read(m_descriptor, &count, sizeof count);
-}
-
-bool ManualResetEvent::IsSet() const {
-    pollfd ready{m_descriptor, POLLIN, 0};
-    return ::poll(&ready, 1, 0) == 1;
 }
 
 }  // namespace velanto

@@ -12,7 +12,6 @@ public:
 
     void Set();
     void Reset();
-    bool IsSet() const;
     int Descriptor() const { return m_descriptor; }
 
 private:

@@ -38,7 +38,7 @@ text_file_holds() {  # file, expected rows
         cmp -s <(tail -n +2 "$1") <(text_after_time_line "$2")
 }
 workbook_holds() {  # file, expected rows
-    [ -f "$1" ] && cmp -s <(/usr/bin/python3 "$here/workbook_rows.py" "$1") \
+    [ -f "$1" ] && cmp -s <(/usr/bin/python3 "$here/../workbook_rows.py" "$1") \
         <(printf '\fvelanto\n0ID\t1TESTNO\t2Date\t3Hour\t4Prog\t5Result\t6RLU\t7Lower\t8Upper\t9remark\n'; cat "$2")
 }
 # Saves the list as text into a new folder and checks the file against the rows given.

@@ -107,11 +107,7 @@ struct Sheet {
 
 // The workbook as python3-xlrd reads it.
 std::vector<Sheet> ReadWorkbook(const std::string& path) {
-    const std::string command =
-        "timeout 60 env PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, xlrd\n"
-        "for s in xlrd.open_workbook(sys.argv[1]).sheets():\n"
-        "    print('\\f' + s.name)\n"
-        "    for r in range(s.nrows): print('\\t'.join(str(v) for v in s.row_values(r)))\" '" + path + "'";
+    const std::string command = "timeout 60 /usr/bin/python3 '" VELANTO_WORKBOOK_READER "' '" + path + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     std::string output;
     std::array<char, 4096> buffer;

@@ -144,7 +144,7 @@ TEST_F(OdbcDriverTest, TheFileIsAlwaysAWholeWorkbook) {
     ASSERT_EQ(session.Disconnect().code, SQL_SUCCESS);
 
     EXPECT_EQ(RowsOf(Workbook()), (std::vector<std::vector<std::string>>{{"a"}, {"1"}, {"2"}}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 2) << "the workbook and the reader script";
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 1) << "the workbook alone: no temporary file stays";
 }
 
 TEST_F(OdbcDriverTest, InformationForTheExportsConformanceTest) {

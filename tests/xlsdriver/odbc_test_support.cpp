@@ -146,18 +146,7 @@ CallResult OdbcSession::Disconnect() {
 }
 
 std::vector<ReadSheet> ReadWithXlrd(const fs::path& path) {
-    // One line per sheet ("\f" and its name), then one line per row, cells separated by tabs.
-    const std::string script =
-        "import sys, xlrd\n"
-        "book = xlrd.open_workbook(sys.argv[1])\n"
-        "for s in book.sheets():\n"
-        "    print('\\f' + s.name)\n"
-        "    for r in range(s.nrows):\n"
-        "        print('\\t'.join(str(v) for v in s.row_values(r)))\n";
-    const fs::path scriptPath = path.parent_path() / "read_xls.py";
-    std::ofstream(scriptPath) << script;
-    const std::string output =
-        RunBounded("env PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + scriptPath.string() + "' '" + path.string() + "'");
+    const std::string output = RunBounded("/usr/bin/python3 '" VELANTO_WORKBOOK_READER "' '" + path.string() + "'");
     std::vector<ReadSheet> sheets;
     for (const std::string& line : Terminated(output, '\n')) {
         if (!line.empty() && line[0] == '\f') {
