@@ -12,6 +12,11 @@ void ShowWarningBox(wxWindow* owner, const wxString& text) {
     box.ShowModal();
 }
 
+bool AskWarningQuestion(wxWindow* owner, const wxString& text) {
+    wxMessageDialog box(owner, text, wxTheApp->GetAppName(), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING);
+    return box.ShowModal() == wxID_YES;
+}
+
 void ShowStopBox(wxWindow* owner, const wxString& text) {
     wxMessageDialog box(owner, text, wxTheApp->GetAppName(), wxOK | wxICON_STOP);
     box.ShowModal();

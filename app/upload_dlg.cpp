@@ -9,6 +9,7 @@
 #include "app/app_strings.h"
 #include "app/message_boxes.h"
 #include "app/record_list_view.h"
+#include "app/transfer_messages.h"
 #include "export/export_error.h"
 #include "export/spreadsheet_export.h"
 #include "export/text_export.h"
@@ -24,6 +25,9 @@ constexpr std::uint32_t kWriteBufferSize = 512;
 constexpr std::uint8_t kRequestByte = 0x55;
 constexpr const char* kSpreadsheetTableName = "velanto";
 constexpr const char* kFolderChooserTitle = "Please choose the folder you want to save the data";
+// How often a transfer under way looks at the clock, and how often the bar moves while velanto waits.
+constexpr int kReceptionTickMilliseconds = 25;
+constexpr auto kPulseInterval = std::chrono::milliseconds(100);
 
 // The folder chosen last in this run; a cancelled chooser leaves it as it is.
 std::string s_browsePath;
@@ -35,6 +39,14 @@ RecordListView* MakeRecordList(wxWindow* parent, const ControlTemplate& control,
 template <typename Control>
 Control* ControlById(wxWindow& dialog, int id) {
     return dynamic_cast<Control*>(dialog.FindWindow(id));
+}
+
+// The device COM<n> opens, as the operator knows it: the target of a device-map link, else the device.
+std::string PortDeviceName(int portNumber) {
+    const std::filesystem::path path = DevicePathFor("COM" + std::to_string(portNumber));
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+    return (error ? path : target).string();
 }
 
 }  // namespace
@@ -51,10 +63,17 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
           *this, [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
               OnPortMessage(message, wParam, lParam);
           },
-          [](const std::string& text) { ShowSystemErrorBox(wxString::FromUTF8(text)); }),
+          [this](const std::string& text) {
+              // A port that fails has ended the transfer; the box says why, and nothing more is waited for.
+              EndTransfer();
+              ShowSystemErrorBox(wxString::FromUTF8(text));
+          }),
       m_port(m_portOwner),
-      m_hIcon(AppIconBundle()) {
+      m_hIcon(AppIconBundle()),
+      m_reception(TimingForLine(kBaudRate)),
+      m_receptionTimer(this) {
     SetUpControls();
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnReceptionTick(); });
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnStart); }, kStartButtonId);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnSave); }, kSaveButtonId);
     Bind(wxEVT_CONTEXT_MENU, &CUploadDlg::OnContextMenu, this);
@@ -100,18 +119,23 @@ void CUploadDlg::OnStart() {
     const int portNumber = m_portCombo->GetSelection() + 1;
     if (m_port.OpenPort(&m_portOwner, portNumber, kBaudRate, kParity, kDataBits, kStopBits, EV_RXCHAR | EV_RXFLAG,
                         kWriteBufferSize)) {
-        // Each request is answered by a whole image: whatever an earlier transfer left
-        // unfinished must not shift this one.
-        m_reception.Restart();
         m_port.StartMonitor();
+        // A detector may still be sending an earlier answer: the request waits until the line is quiet.
+        m_reception.Begin(DumpReception::Clock::now());
+        m_receptionTimer.Start(kReceptionTickMilliseconds);
     } else {
+        EndTransfer();
         ShowWarningBox(this, kPortNotFoundText);
     }
-    SendRequest();
     m_progress->SetValue(0);
 }
 
 void CUploadDlg::SendRequest() { m_port.QueueWrite(&kRequestByte, 1); }
+
+void CUploadDlg::EndTransfer() {
+    m_reception.Stop();
+    m_receptionTimer.Stop();
+}
 
 void CUploadDlg::OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     if (message == WM_PORT_RXCHAR) {
@@ -120,13 +144,58 @@ void CUploadDlg::OnPortMessage(unsigned message, std::uintptr_t wParam, std::int
 }
 
 void CUploadDlg::OnPortRxChar(std::uintptr_t wParam, std::intptr_t) {
-    const std::size_t count = m_reception.StoreByte(static_cast<std::uint8_t>(wParam & 0xFF));
-    m_progress->SetValue(static_cast<int>(count));
-    if (m_reception.IsComplete()) {
-        m_recordList->RemoveAllRows();
-        DecodeDump(m_reception.Image(), *m_recordList);
-        m_reception.Restart();
+    const std::size_t count =
+        m_reception.StoreByte(static_cast<std::uint8_t>(wParam & 0xFF), DumpReception::Clock::now());
+    if (count != 0) {
+        m_progress->SetValue(static_cast<int>(count));
     }
+}
+
+void CUploadDlg::OnReceptionTick() {
+    // Each outcome but None ends the transfer, so the boxes below never see another tick.
+    switch (m_reception.Tick(DumpReception::Clock::now(), m_port.HasUnhandledInput())) {
+        case DumpReception::Outcome::None:
+            ShowWaiting();
+            break;
+        case DumpReception::Outcome::SendRequest:
+            SendRequest();
+            break;
+        case DumpReception::Outcome::NoAnswer: {
+            EndTransfer();
+            m_progress->SetValue(0);
+            const int portNumber = m_portCombo->GetSelection() + 1;
+            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(portNumber, PortDeviceName(portNumber))));
+            break;
+        }
+        case DumpReception::Outcome::AnswerStopped:
+            EndTransfer();
+            ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(m_reception.Findings().length)));
+            break;
+        case DumpReception::Outcome::AnswerEnded:
+            EndTransfer();
+            ShowAnswer();
+            break;
+    }
+}
+
+// The bar moves to and fro while velanto waits for a quiet line or for the first byte of the answer.
+void CUploadDlg::ShowWaiting() {
+    const DumpReception::Phase phase = m_reception.CurrentPhase();
+    const auto now = DumpReception::Clock::now();
+    if ((phase == DumpReception::Phase::WaitingForQuiet || phase == DumpReception::Phase::AwaitingAnswer) &&
+        now - m_lastPulse >= kPulseInterval) {
+        m_progress->Pulse();
+        m_lastPulse = now;
+    }
+}
+
+void CUploadDlg::ShowAnswer() {
+    const AnswerFindings findings = m_reception.Findings();
+    if (!findings.IsSound() && !AskWarningQuestion(this, wxString::FromUTF8(DamagedAnswerQuestion(findings)))) {
+        return;
+    }
+    m_recordList->RemoveAllRows();
+    DecodeDump(m_reception.Image(), *m_recordList);
 }
 
 void CUploadDlg::OnSave() {

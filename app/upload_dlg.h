@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wx/timer.h>
+
 #include <string>
 
 #include "app/template_dialog.h"
@@ -23,10 +25,12 @@ public:
     explicit CUploadDlg(wxWindow* parent, ExportUi* exportUi = nullptr);
     ~CUploadDlg() override;
 
-    // Start: opens the chosen port, starts its monitor and sends the request.
+    // Start: opens the chosen port and starts its monitor; the request follows once the line is quiet.
     void OnStart();
-    // One byte received from the detector; the last byte of an image shows its records.
+    // One byte received from the detector, stored when it belongs to the answer.
     void OnPortRxChar(std::uintptr_t wParam, std::intptr_t lParam);
+    // A look at the transfer under way: sends the request, or ends the transfer, when its time has come.
+    void OnReceptionTick();
     // Save: writes the record list in the format chosen in the format list.
     void OnSave();
     // The text export: asks for a folder, then writes the next free atpNN.txt there.
@@ -45,6 +49,10 @@ private:
     // Runs a button's handler; an error that ends the command is shown in a stop box.
     void DispatchCommand(void (CUploadDlg::*handler)());
     void SendRequest();
+    void EndTransfer();
+    // The answer has ended: its records replace the list, after a question when it looks damaged.
+    void ShowAnswer();
+    void ShowWaiting();
     void OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     void OnContextMenu(wxContextMenuEvent& event);
     bool OnEnter(wxWindow* focus) override;
@@ -60,6 +68,8 @@ private:
     std::string m_exportFolder;
     wxIconBundle m_hIcon;
     DumpReception m_reception;
+    wxTimer m_receptionTimer;  // runs while a transfer is under way
+    DumpReception::Clock::time_point m_lastPulse;
 };
 
 }  // namespace velanto

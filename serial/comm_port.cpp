@@ -140,6 +140,15 @@ void CCommPort::SignalShutdown() {
     }
 }
 
+bool CCommPort::HasUnhandledInput() {
+    std::lock_guard lock(m_lock);
+    if (m_byteInHand) {
+        return true;
+    }
+    std::uint32_t count = 0;
+    return m_device.IsOpen() && m_platform.InputQueueCount(m_device.Get(), count) && count > 0;
+}
+
 void CCommPort::ReportPortError(const char* callName) { ReportPortError(callName, errno, std::stop_token()); }
 
 void CCommPort::ReportPortError(const char* callName, int errorCode, std::stop_token stop) {

@@ -41,6 +41,9 @@ public:
     void SignalShutdown();
     // Shows the system-error box for the last failed system call (errno) and waits until it is closed.
     void ReportPortError(const char* callName);
+    // True while the device holds received bytes or the monitor holds one that the owner has not handled
+    // yet: the line is not quiet then, however long ago the owner saw its last byte.
+    bool HasUnhandledInput();
 
 private:
     // A device descriptor that is closed through the platform it was opened by.
@@ -70,8 +73,9 @@ private:
 
     // The monitor thread and its two halves (port_monitor_thread.cpp).
     void PortMonitorThread(std::stop_token stop);
-    std::uint32_t QueuedInputCount();
+    std::optional<std::uint32_t> QueuedInputCount(int& error);
     bool ReceiveBytes(std::stop_token stop);
+    bool IsEmptyWakeTolerable(bool gotBytes);
     void SendQueuedBytes(std::stop_token stop);
     enum class WriteOutcome { Written, Failed, Abandoned };
     WriteOutcome WriteAll(const std::uint8_t* bytes, std::size_t length);
@@ -87,6 +91,8 @@ private:
     std::jthread m_thread;
     std::recursive_mutex m_lock;
     std::atomic<bool> m_monitorRunning = false;
+    std::atomic<bool> m_byteInHand = false;  // read from the device, not yet handled by the owner
+    int m_emptyWakes = 0;                    // readiness reports in a row that brought no byte
     std::optional<ManualResetEvent> m_writeRequestEvent;
     std::optional<ManualResetEvent> m_shutdownEvent;
     // What the monitor waits on, in this order: the shutdown event, the device itself (its readiness takes

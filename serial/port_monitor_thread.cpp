@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "serial/comm_port.h"
@@ -8,6 +9,7 @@ namespace velanto {
 
 void CCommPort::PortMonitorThread(std::stop_token stop) {
     m_monitorRunning = true;
+    m_emptyWakes = 0;
     if (m_device.IsOpen()) {
         m_platform.Purge(m_device.Get());
     }
@@ -48,27 +50,43 @@ void CCommPort::PortMonitorThread(std::stop_token stop) {
     EndMonitor();
 }
 
-// 0 also when the query fails: a count the device did not give is not acted on.
-std::uint32_t CCommPort::QueuedInputCount() {
+// Nothing, with the reason in `error`, when the device cannot say what it holds.
+std::optional<std::uint32_t> CCommPort::QueuedInputCount(int& error) {
     std::lock_guard lock(m_lock);
     std::uint32_t count = 0;
-    return m_platform.InputQueueCount(m_device.Get(), count) ? count : 0;
+    if (!m_platform.InputQueueCount(m_device.Get(), count)) {
+        error = errno;
+        return std::nullopt;
+    }
+    return count;
 }
 
-// One read, and one synchronous notification, per byte. False when the device has failed.
+// One read, and one synchronous notification, per byte. False when the device has failed, or is no line
+// that the monitor can serve: one that keeps reporting input that it cannot count or does not hold (a
+// link to /dev/null, /dev/zero or a file) would keep the monitor busy for ever.
 bool CCommPort::ReceiveBytes(std::stop_token stop) {
-    for (std::uint32_t queued = QueuedInputCount(); queued != 0 && !stop.stop_requested();
-         queued = QueuedInputCount()) {
+    bool gotBytes = false;
+    int emptyReason = EIO;  // what a device that keeps waking the monitor for nothing is reported with
+    for (;;) {
+        int error = 0;
+        const std::optional<std::uint32_t> queued = QueuedInputCount(error);
+        if (!queued) {
+            emptyReason = error;  // a count that the device did not give is not acted on
+            break;
+        }
+        if (*queued == 0 || stop.stop_requested()) {
+            break;
+        }
         std::uint8_t byte = 0;
         ssize_t got = 0;
-        int error = 0;
         {
             std::lock_guard lock(m_lock);
             got = m_platform.Read(m_device.Get(), &byte, 1);
             error = errno;
+            m_byteInHand = got == 1;
         }
         if (got < 0 && (error == EAGAIN || error == EINTR)) {
-            return true;  // nothing to read after all; the next wake tries again
+            break;  // nothing to read after all; the next wake tries again
         }
         if (got != 1) {
             // No notification for a byte that was not read: it would enter the owner's image as data. A read
@@ -76,9 +94,23 @@ bool CCommPort::ReceiveBytes(std::stop_token stop) {
             ReportPortError("ReadFile()", got == 0 ? EIO : error, stop);
             return false;
         }
+        gotBytes = true;
         Notify(WM_PORT_RXCHAR, byte, stop);
+        m_byteInHand = false;
     }
-    return true;
+    if (IsEmptyWakeTolerable(gotBytes)) {
+        return true;
+    }
+    ReportPortError("ReadFile()", emptyReason, stop);
+    return false;
+}
+
+// A wake that brings no byte happens when a byte races the count; a device that does it again and again
+// has nothing to give.
+bool CCommPort::IsEmptyWakeTolerable(bool gotBytes) {
+    constexpr int kEmptyWakesInARow = 100;
+    m_emptyWakes = gotBytes ? 0 : m_emptyWakes + 1;
+    return m_emptyWakes < kEmptyWakesInARow;
 }
 
 void CCommPort::SendEventMessages(std::uint32_t eventMask, std::stop_token stop) {
@@ -152,7 +184,10 @@ void CCommPort::Notify(unsigned message, std::uintptr_t wParam, std::stop_token 
 }
 
 void CCommPort::EndMonitor() {
-    m_device.Close();
+    {
+        std::lock_guard lock(m_lock);  // the owner's thread may be asking the device for its input
+        m_device.Close();
+    }
     m_waitEvents[kReadCompletion] = -1;
     m_monitorRunning = false;
 }

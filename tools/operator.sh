@@ -54,6 +54,7 @@ wait_for_window() {
 visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 window_shown() { [ -n "$(visible_window "$1")" ]; }
 window_gone() { ! window_shown "$1"; }
+window_id_gone() { ! xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -qx "$2"; }
 shown_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 
 # --- the detector ---
@@ -146,10 +147,14 @@ choose_format() {
 }
 
 # Answers the box with the title given with its OK button.
-answer_box() {
+answer_box() { answer_box_with "$1" Return; }
+# Answers the box with the title given with the key given (alt+y for Yes, alt+n for No).
+answer_box_with() {
     wait_for_window "$1"
-    xdotool windowfocus --sync "$(visible_window "$1")" key Return
-    must "the box \"$1\" goes" wait_until "$patience" window_gone "$1"
+    local box
+    box=$(visible_window "$1")
+    xdotool windowfocus --sync "$box" key "$2"
+    must "the box \"$1\" goes" wait_until "$patience" window_id_gone "$1" "$box"
 }
 
 # Picks a folder in the folder chooser by typing its path into the location bar.

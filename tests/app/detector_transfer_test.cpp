@@ -95,15 +95,68 @@ TEST_F(DetectorTransfer, ABusyPortShowsTheMessageAndChangesNoRow) {
     EXPECT_EQ(dialog.RecordList().RowCount(), 0u);
 }
 
-TEST_F(DetectorTransfer, StartAgainMidTransferNeitherHangsNorStopsTheNextTransfer) {
-    ASSERT_FALSE(StartSimulator({"--records", "7"}).empty());  // paced at 9600 baud
+TEST_F(DetectorTransfer, StartAgainMidTransferShowsExactlyTheNextAnswer) {
+    ASSERT_FALSE(StartSimulator({"--fast", "--records", "7", "--id", "4660"}).empty());
     CUploadDlg dialog(nullptr);
     dialog.OnStart();
     ASSERT_TRUE(PumpEventsUntil([&] { return Progress(dialog) > 20; }, 10s));
     dialog.OnStart();  // the monitor may be waiting on this very thread
-    EXPECT_LT(Progress(dialog), 20);
-    ASSERT_TRUE(PumpEventsUntil([&] { return Progress(dialog) > 20; }, 10s));
+    ASSERT_TRUE(PumpEventsUntil([&] { return dialog.RecordList().RowCount() == 7; }, 30s));
+    EXPECT_EQ(dialog.RecordList().CellText(6, 0), "4660");
+    EXPECT_EQ(dialog.RecordList().CellText(6, 1), "7");
 }
+
+TEST_F(DetectorTransfer, AnAbsentPortShowsTheMessageAndChangesNoRow) {
+    fs::create_directories(m_home / "velanto" / "dosdevices");
+    fs::create_symlink("/nonexistent/velanto-no-such-device", m_home / "velanto" / "dosdevices" / "com1");
+    CUploadDlg dialog(nullptr);
+    ModalRecorder recorder;
+    dialog.OnStart();
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(recorder.shown[0].message, kPortNotFoundText);
+    EXPECT_EQ(recorder.shown[0].caption, "velanto");
+    EXPECT_TRUE(recorder.shown[0].style & wxICON_WARNING);
+    EXPECT_EQ(Progress(dialog), 0);
+    PumpEventsUntil([] { return false; }, 200ms);
+    EXPECT_EQ(recorder.shown.size(), 1u);  // nothing is waited for on a port that did not open
+}
+
+// An answer that is not the detector's whole memory is told to the operator, never shown silently.
+struct FaultyAnswer {
+    const char* name;
+    std::vector<std::string> options;
+    int reply;            // the operator's answer to the box
+    const char* boxSays;  // part of its text
+    bool listReplaced;
+};
+
+class FaultyAnswers : public DetectorTransfer, public ::testing::WithParamInterface<FaultyAnswer> {};
+
+TEST_P(FaultyAnswers, AreToldAndShownOnlyWhenTheOperatorSaysYes) {
+    const FaultyAnswer& fault = GetParam();
+    std::vector<std::string> options{"--fast", "--records", "5"};
+    options.insert(options.end(), fault.options.begin(), fault.options.end());
+    ASSERT_FALSE(StartSimulator(options).empty());
+    CUploadDlg dialog(nullptr);
+    ModalRecorder recorder;
+    recorder.answer = fault.reply;
+    dialog.OnStart();
+    ASSERT_TRUE(PumpEventsUntil([&] { return !recorder.shown.empty(); }, 15s));
+    PumpEventsUntil([] { return false; }, 300ms);
+    ASSERT_EQ(recorder.shown.size(), 1u) << recorder.shown.back().message;
+    EXPECT_NE(recorder.shown[0].message.find(fault.boxSays), std::string::npos) << recorder.shown[0].message;
+    EXPECT_EQ(recorder.shown[0].caption, "velanto");
+    EXPECT_EQ(dialog.RecordList().RowCount(), fault.listReplaced ? 5u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Detector, FaultyAnswers,
+    ::testing::Values(
+        FaultyAnswer{"StrayBytesAnsweredNo", {"--noise", "10"}, wxID_NO, "16458 bytes long instead of 16448", false},
+        FaultyAnswer{"ExtraBytesAnsweredYes", {"--extra", "3"}, wxID_YES, "16451 bytes long", true},
+        FaultyAnswer{"NoAnswer", {"--ignore-request"}, wxID_OK, "did not answer on COM1 (", false},
+        FaultyAnswer{"AShortAnswer", {"--truncate", "8000"}, wxID_OK, "stopped after 8000 of 16448 bytes", false}),
+    [](const ::testing::TestParamInfo<FaultyAnswer>& info) { return std::string(info.param.name); });
 
 TEST_F(DetectorTransfer, ClosingMidTransferEndsPromptly) {
     ASSERT_FALSE(StartSimulator({"--fast", "--extra", "16448"}).empty());

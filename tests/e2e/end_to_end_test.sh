@@ -77,19 +77,65 @@ save_into_a_folder_nobody_may_write() {
     check "a save after failed ones works" workbook_holds "$work/saved/again.xls" "$work/full"
 }
 
-# The image has no framing: what the detector still sends of its first answer after the second
-# Start shifts the image that follows. The operator waits for the detector to finish and presses
-# Start once more.
+# Start pressed again while the detector still sends: velanto lets the rest of that answer pass, asks
+# again once the line is quiet, and shows exactly the new answer's rows.
 start_again_mid_transfer() {
     expected_rows "$work/second" --records 1500 --id 77 --seed 9
-    swap_detector --fast --records 1500 --id 77 --seed 9
+    swap_detector --records 1500 --id 77 --seed 9   # at 9600 baud
     press start
-    sleep 0.3
+    sleep 2
     press start
     wait_for_answer 2
+    check_list_shows "after Start again mid-transfer the list holds exactly the new answer" "$work/second"
+}
+
+# Stray bytes ahead of the answer make it too long: velanto asks before it shows such an answer.
+damaged_answer_is_shown_only_on_yes() {
+    swap_detector --fast --noise 10 --records 20 --id 6 --seed 3
     press start
-    wait_for_answer 3
-    check_list_shows "after Start again mid-transfer the next Start transfers in full" "$work/second"
+    wait_for_answer 1
+    answer_box_with "^velanto$" alt+n
+    check_list_shows "No keeps the list shown" "$work/second"
+    "$dump_tool" generate --records 20 --id 6 --seed 3 -o "$work/noisy.image" &&
+        { printf '\xa5%.0s' {1..10}; head -c 16438 "$work/noisy.image"; } > "$work/noisy.shifted" &&
+        "$dump_tool" decode "$work/noisy.shifted" > "$work/noisy"
+    press start
+    wait_for_answer 2
+    answer_box_with "^velanto$" alt+y
+    check_list_shows "Yes shows the answer as it came" "$work/noisy"
+}
+
+# Seconds since $1, an $EPOCHREALTIME.
+seconds_since() { awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'; }
+
+no_answer_and_a_stopped_answer_are_reported() {
+    swap_detector --fast --ignore-request
+    press start
+    local from=$EPOCHREALTIME
+    answer_box "^velanto$"                   # "The detector did not answer on COM1 (...)"
+    echo "no answer: the box came $(seconds_since "$from") s after Start"
+    start_detector --fast --truncate 8000
+    answer_box "^Application Error$"         # the earlier detector's line is gone
+    press start
+    must "the short answer arrives" wait_until "$patience" answer_read 1
+    from=$EPOCHREALTIME
+    answer_box "^velanto$"                   # "The detector's answer stopped after 8000 of 16448 bytes."
+    echo "stopped answer: the box came $(seconds_since "$from") s after its last byte was read"
+    check_list_shows "neither changes the list" "$work/noisy"
+}
+
+# A device-map link to something that is no serial line: each fault is reported once, then velanto
+# rests.
+not_a_line_leaves_velanto_idle() {
+    stop_detector
+    answer_box "^Application Error$"         # the detector's line is gone
+    ln -sfn /dev/null "$XDG_CONFIG_HOME/velanto/dosdevices/com1"
+    press start
+    answer_box "^Application Error$"         # "GetCommState()"
+    answer_box "^Application Error$"         # the monitor gives up on the device
+    check "velanto rests with COM1 on /dev/null" velanto_idle
+    check "no further box" window_gone "^(velanto|Application Error)$"
+    check_list_shows "the list is unchanged" "$work/fourth"
 }
 
 detector_hangs_up_mid_transfer() {
@@ -125,7 +171,7 @@ busy_port() {
 }
 
 close_mid_transfer() {
-    swap_detector --records 2000                 # at 9600 baud: 17 seconds
+    start_detector --records 2000                 # at 9600 baud: 17 seconds
     press start
     sleep 1
     close_velanto    # fails unless velanto ends; how fast is a figure of bench/transfer_figures.sh
@@ -149,8 +195,11 @@ if [ "$mode" = memcheck ]; then
 else
     scenario save_into_a_folder_nobody_may_write
     scenario start_again_mid_transfer
+    scenario damaged_answer_is_shown_only_on_yes
+    scenario no_answer_and_a_stopped_answer_are_reported
     scenario detector_hangs_up_mid_transfer
     scenario busy_port
+    scenario not_a_line_leaves_velanto_idle
     scenario close_mid_transfer
 fi
 finish "end to end${mode:+ ($mode)}"

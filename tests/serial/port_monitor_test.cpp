@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 
 #include "serial/comm_port.h"
 #include "tests/serial/port_test_support.h"
@@ -270,6 +271,40 @@ TEST_F(PortMonitor, ALostDeviceIsReportedOnceAndTheMonitorEnds) {
               std::vector<std::string>{"WARNING:  WaitCommEvent() Failed with the following error: \n"
                                        "Input/output error\nPort: 1\n"});
     EXPECT_TRUE(owner.handled.Items().empty());
+}
+
+// Something that is no serial line at all, mapped as a COM port: the monitor says so once and ends, instead of
+// waking for ever.
+TEST_F(PortMonitor, ADeviceThatKeepsWakingTheMonitorForNothingIsReportedOnceAndTheMonitorEnds) {
+    const std::filesystem::path file = ConfigHome() / "not-a-line";
+    std::ofstream(file) << "abc";
+    const struct {
+        std::filesystem::path device;
+        const char* reason;
+        std::vector<std::uint8_t> bytes;
+    } devices[] = {{"/dev/null", "Inappropriate ioctl for device", {}},
+                   {"/dev/zero", "Inappropriate ioctl for device", {}},
+                   {file, "Input/output error", {'a', 'b', 'c'}}};
+    for (const auto& device : devices) {
+        std::filesystem::remove(ConfigHome() / "velanto" / "dosdevices" / "com2");
+        MapPort(2, device.device);
+        DirectOwner owner;
+        RecordingErrorBox boxes;
+        ScriptedPlatform calls;
+        {
+            CCommPort port(boxes, calls);
+            ASSERT_TRUE(port.OpenPort(&owner, 2, 9600, 'N', 8, 1, kDialogMask, 512));
+            ASSERT_TRUE(port.StartMonitor());
+            ASSERT_TRUE(calls.calls.WaitUntil([](const std::vector<std::string>& made) {
+                return std::count(made.begin(), made.end(), "CloseDevice") > 0;
+            })) << device.device;
+        }
+        const std::vector<std::string> texts = boxes.texts.Items();
+        EXPECT_EQ(texts.size(), 2u) << device.device;  // the line settings refused, then the monitor's report
+        EXPECT_EQ(texts.back(), std::string("WARNING:  ReadFile() Failed with the following error: \n") +
+                                    device.reason + "\nPort: 2\n");
+        EXPECT_EQ(ReceivedBytes(owner.handled.Items()), device.bytes) << device.device;
+    }
 }
 
 }  // namespace
