@@ -206,6 +206,19 @@ TEST_F(PortMonitor, ReopeningWhileANotificationWaitsForTheOwnersThreadDropsIt) {
     EXPECT_EQ(owner.Handled(), (std::vector<Notification>{RxChar(4), kRxFlag}));
 }
 
+// The owner's view of a quiet line: no byte in the device, none read and waiting for the owner.
+TEST_F(PortMonitor, InputIsUnhandledUntilTheOwnerHasTakenItsLastByte) {
+    HandOffOwner owner;
+    CCommPort port(errorBox, platform);
+    OpenAndMonitor(port, owner);
+    EXPECT_FALSE(port.HasUnhandledInput());
+    SendFromFarEnd(line, {1});
+    ASSERT_TRUE(owner.WaitForPending());
+    EXPECT_TRUE(port.HasUnhandledInput()) << "the byte is in the monitor's hand, the device is empty";
+    ASSERT_TRUE(owner.PumpMessages(2));  // the byte, and the RxFlag that ends the wake
+    EXPECT_FALSE(port.HasUnhandledInput());
+}
+
 TEST_F(PortMonitor, DestroyingWhileANotificationWaitsForTheOwnersThreadCompletes) {
     HandOffOwner owner;
     {
