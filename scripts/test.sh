@@ -21,8 +21,10 @@ run_suite() {
     while [ $# -gt 0 ] && [ "$1" != "--" ]; do ctest_args+=("$1"); shift; done
     [ $# -gt 0 ] && shift
     echo "== $name"
+    # Called under `||`, where set -e does not act: every step's failure is returned by hand, so that a
+    # failed build never lets the tests of an older tree run.
     cmake -S . -B "$dir" -G Ninja "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
-    cmake --build "$dir" -j "$jobs" --target "$target"
+    cmake --build "$dir" -j "$jobs" --target "$target" || { echo "$name: the build failed"; failed=$((failed + 1)); return 1; }
     local log="$dir.ctest.log" status=0
     xvfb-run -a -s "-screen 0 1280x1024x24" \
         ctest --test-dir "$dir" --output-on-failure -j "$jobs" "${ctest_args[@]}" 2>&1 | tee "$log" || status=1

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -38,16 +37,15 @@ void FailOnAssert(const wxString& file, int line, const wxString& function, cons
 
 // Now and then the toolkit fails to start while other test processes start on the same
 // virtual display, and a failed start cannot be undone in-process: the test program then
-// starts over as a new process, a few times at most.
+// starts over once as a new process, and says so, so that such flakiness stays visible.
 [[noreturn]] void StartOver(char** originalArgv) {
-    const char* previous = std::getenv("VELANTO_GUI_TEST_START");
-    const int attempt = previous ? std::atoi(previous) : 0;
-    if (attempt < 5) {
-        ::setenv("VELANTO_GUI_TEST_START", std::to_string(attempt + 1).c_str(), 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+    if (std::getenv("VELANTO_GUI_TEST_RETRY") == nullptr) {
+        std::fprintf(stderr, "app_tests: the toolkit could not start; starting over once\n");
+        ::setenv("VELANTO_GUI_TEST_RETRY", "1", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         ::execv("/proc/self/exe", originalArgv);
     }
-    std::fprintf(stderr, "app_tests: the toolkit could not start (no display?)\n");
+    std::fprintf(stderr, "app_tests: the toolkit could not start again (no display?)\n");
     std::exit(1);
 }
 
