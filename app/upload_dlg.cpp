@@ -116,6 +116,7 @@ void CUploadDlg::DispatchCommand(void (CUploadDlg::*handler)()) {
 }
 
 void CUploadDlg::OnStart() {
+    EndTransfer();  // a transfer under way is given up: nothing may time out while the port is reopened
     const int portNumber = m_portCombo->GetSelection() + 1;
     if (m_port.OpenPort(&m_portOwner, portNumber, kBaudRate, kParity, kDataBits, kStopBits, EV_RXCHAR | EV_RXFLAG,
                         kWriteBufferSize)) {
@@ -124,7 +125,6 @@ void CUploadDlg::OnStart() {
         m_reception.Begin(DumpReception::Clock::now());
         m_receptionTimer.Start(kReceptionTickMilliseconds);
     } else {
-        EndTransfer();
         ShowWarningBox(this, kPortNotFoundText);
     }
     m_progress->SetValue(0);
