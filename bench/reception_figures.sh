@@ -4,17 +4,7 @@
 # and a whole image of bytes after it, must be questioned; clean answers of any record count and
 # seed must not be.
 # Argument: a build tree (default out/build-release).
-set -u
-if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
-    VELANTO_FIGURES_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-build=$(cd "${1:-out/build-release}" && pwd)
-velanto=$build/app/velanto detector=$build/tools/velanto-detector dump_tool=$build/tools/velanto-dump
-patience=60
-work=$(mktemp -d)
-export GSETTINGS_BACKEND=memory
-source "$(dirname "$0")/../tools/operator.sh"
-trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
+source "$(dirname "$0")/figures_setup.sh"
 
 # One transfer from a new detector with the options given; true when velanto questions the answer.
 questioned() {

@@ -1,20 +1,11 @@
 #!/usr/bin/env bash
 # Figures of whole transfers through the real program and the detector simulator: the time from
 # Start until velanto has read a full image, at the detector's 9600 baud (the line itself needs
-# 16448 x 10 bits / 9600 = 17.1 s, and velanto first waits 0.1 s for a quiet line) and unpaced, velanto's resident memory with 2000 rows shown,
-# and how soon velanto ends when closed mid-transfer.
+# 16448 x 10 bits / 9600 = 17.1 s, and velanto first waits 0.1 s for a quiet line) and unpaced,
+# velanto's resident memory with 2000 rows shown, and how soon velanto ends when closed
+# mid-transfer.
 # Argument: a build tree (default out/build-release).
-set -u
-if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
-    VELANTO_FIGURES_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-build=$(cd "${1:-out/build-release}" && pwd)
-velanto=$build/app/velanto detector=$build/tools/velanto-detector dump_tool=$build/tools/velanto-dump
-patience=120
-work=$(mktemp -d)
-export GSETTINGS_BACKEND=memory
-source "$(dirname "$0")/../tools/operator.sh"
-trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
+source "$(dirname "$0")/figures_setup.sh"
 
 # Presses Start and sets $seconds to the time until velanto has read answer $1 of the detector on COM1.
 timed_transfer() {

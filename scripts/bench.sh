@@ -9,3 +9,4 @@ for bench in out/build-release/bench/*_bench; do
     xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$@"
 done
 bench/transfer_figures.sh out/build-release
+bench/reception_figures.sh out/build-release

@@ -1,0 +1,14 @@
+# The set-up both figures scripts share, sourced at their start: a virtual display of their own, the
+# programs of the build tree given as the script's argument (default out/build-release), a scratch
+# folder, and the operator (tools/operator.sh) on velanto and the detector simulator.
+set -u
+if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
+    VELANTO_FIGURES_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+build=$(cd "${1:-out/build-release}" && pwd)
+velanto=$build/app/velanto detector=$build/tools/velanto-detector dump_tool=$build/tools/velanto-dump
+patience=120
+work=$(mktemp -d)
+export GSETTINGS_BACKEND=memory
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/operator.sh"
+trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
