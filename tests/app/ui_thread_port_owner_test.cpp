@@ -13,9 +13,26 @@ namespace {
 
 using testing::PumpEventsUntil;
 
+// A window that tells when a call has been handed to it: from then on the caller waits for it.
+class WatchedWindow : public wxEvtHandler {
+public:
+    void QueueEvent(wxEvent* event) override {
+        wxEvtHandler::QueueEvent(event);
+        ++queued;
+    }
+    std::atomic<int> queued{0};
+};
+
 class UiThreadPortOwnerTest : public ::testing::Test {
 protected:
-    wxEvtHandler window;
+    // Waits, without handling anything on this thread, until a call has been handed over.
+    void WaitUntilQueued() {
+        while (window.queued.load() == 0) {
+            std::this_thread::yield();
+        }
+    }
+
+    WatchedWindow window;
     std::atomic<int> handled{0};
     std::atomic<int> boxes{0};
     UiThreadPortOwner owner{window, [this](unsigned, std::uintptr_t, std::intptr_t) { ++handled; },
@@ -38,7 +55,7 @@ TEST_F(UiThreadPortOwnerTest, ANotificationIsHandledOnTheUserInterfaceThreadBefo
 TEST_F(UiThreadPortOwnerTest, AStopWhileWaitingReturnsAndTheNotificationIsNeverHandled) {
     std::stop_source stop;
     std::thread monitor([&] { owner.SendPortMessage(WM_PORT_RXCHAR, 1, 1, stop.get_token()); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let it queue and wait
+    WaitUntilQueued();
     stop.request_stop();
     monitor.join();  // no event was pumped: only the stop can have released it
     PumpEventsUntil([] { return false; }, std::chrono::milliseconds(50));
@@ -47,7 +64,7 @@ TEST_F(UiThreadPortOwnerTest, AStopWhileWaitingReturnsAndTheNotificationIsNeverH
 
 TEST_F(UiThreadPortOwnerTest, AfterDetachCallsReturnAtOnceUnhandled) {
     std::thread waiting([&] { owner.SendPortMessage(WM_PORT_RXCHAR, 1, 1, {}); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WaitUntilQueued();
     owner.Detach();
     waiting.join();
     std::thread later([&] { owner.ShowSystemError("text", {}); });
