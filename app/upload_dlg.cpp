@@ -8,6 +8,7 @@
 #include "app/app_icon.h"
 #include "app/app_strings.h"
 #include "app/message_boxes.h"
+#include "app/port_open_failure_text.h"
 #include "app/record_list_view.h"
 #include "export/export_error.h"
 #include "export/spreadsheet_export.h"
@@ -105,7 +106,7 @@ void CUploadDlg::OnStart() {
         m_reception.Restart();
         m_port.StartMonitor();
     } else {
-        ShowWarningBox(this, kPortNotFoundText);
+        ShowWarningBox(this, wxString::FromUTF8(PortOpenFailureText(portNumber, m_port.LastOpenFailure())));
     }
     SendRequest();
     m_progress->SetValue(0);

@@ -1,6 +1,7 @@
 #include "serial/serial_platform.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -8,6 +9,25 @@
 #include <cerrno>
 
 namespace velanto {
+namespace {
+
+// The kernel's placeholder ports open like any other but report an unknown UART type.
+bool IsPlaceholderPort(int device) {
+    serial_struct info{};
+    return ::ioctl(device, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
+}
+
+}  // namespace
+
+bool HasUart(const std::filesystem::path& port) {
+    const int device = ::open(port.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (device < 0) {
+        return errno == EACCES || errno == EPERM || errno == EBUSY;
+    }
+    const bool placeholder = IsPlaceholderPort(device);
+    ::close(device);
+    return !placeholder;
+}
 
 int SerialPlatform::OpenDevice(const std::string& deviceName) {
     const std::filesystem::path path = DevicePathFor(deviceName);
@@ -17,6 +37,11 @@ int SerialPlatform::OpenDevice(const std::string& deviceName) {
     }
     const int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0) {
+        return -1;
+    }
+    if (IsPlaceholderPort(device)) {
+        ::close(device);
+        errno = ENODEV;
         return -1;
     }
     // The advisory lock keeps out every other opener that asks, root included; TIOCEXCL also keeps out
