@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/app_strings.h"
+#include "app/port_open_failure_text.h"
 #include "app/record_list_view.h"
 #include "app/upload_dlg.h"
 #include "tests/app/gui_test_support.h"
@@ -106,6 +107,16 @@ TEST_F(DumpReceptionDialog, AnAbsentPortShowsTheMessageAndChangesNoRow) {
     // The partial image is kept: the rest of it completes it.
     Feed(second, 100, kDumpSize);
     EXPECT_EQ(list.RowCount(), 3u);
+}
+
+TEST(PortOpenFailureText, ARefusedPermissionNamesThePortItsDeviceAndTheFixOthersKeepTheOneText) {
+    MappedPort port("/dev/velanto-adapter");
+    const std::string text = PortOpenFailureText(1, PortOpenFailure::PermissionRefused);
+    for (const char* part : {"no permission to open COM1 (/dev/velanto-adapter)", "sudo adduser $USER dialout",
+                             "log out and log in again"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(PortOpenFailureText(1, PortOpenFailure::Unavailable), kPortNotFoundText);
 }
 
 }  // namespace
