@@ -1,9 +1,12 @@
 #include "serial/serial_platform.h"
 
 #include <fcntl.h>
+#include <linux/major.h>
 #include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,10 +14,13 @@
 namespace velanto {
 namespace {
 
-// The kernel's placeholder ports open like any other but report an unknown UART type.
+// The kernel's placeholder ports are /dev/ttyS* ports that open like any other but report an unknown UART
+// type. Only these: many USB adapters' drivers leave the type unknown too.
 bool IsPlaceholderPort(int device) {
+    struct stat status {};
     serial_struct info{};
-    return ::ioctl(device, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
+    return ::fstat(device, &status) == 0 && S_ISCHR(status.st_mode) && major(status.st_rdev) == TTY_MAJOR &&
+           ::ioctl(device, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
 }
 
 }  // namespace
