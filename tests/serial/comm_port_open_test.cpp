@@ -2,8 +2,6 @@
 #include <termios.h>
 
 #include <cerrno>
-#include <cstring>
-#include <utility>
 #include <string>
 
 #include "serial/comm_port.h"
@@ -48,23 +46,6 @@ TEST_F(PortOpening, AbsentOrBusyPortFailsQuietlyAndLeavesThePortUsable) {
 
     EXPECT_FALSE(OpenDialogPort(port, 2));  // closes COM1 on the way
     EXPECT_TRUE(OpenDialogPort(other, 1)) << "a closed port is free for the next opener";
-}
-
-TEST_F(PortOpening, APermissionRefusalIsToldFromAnAbsentOrBusyPort) {
-    MapPort(1, line.Path());
-    CCommPort port(errorBox, platform);
-    for (const auto& [error, failure] : {std::pair{EACCES, PortOpenFailure::PermissionRefused},
-                                         {EPERM, PortOpenFailure::PermissionRefused},
-                                         {ENOENT, PortOpenFailure::Unavailable},
-                                         {ENODEV, PortOpenFailure::Unavailable},  // a placeholder port
-                                         {EBUSY, PortOpenFailure::Unavailable}}) {
-        platform.Fail("OpenDevice", error);
-        EXPECT_FALSE(OpenDialogPort(port, 1));
-        EXPECT_EQ(port.LastOpenFailure(), failure) << std::strerror(error);
-    }
-    platform.Fail("", 0);
-    ASSERT_TRUE(OpenDialogPort(port, 1));
-    EXPECT_EQ(port.LastOpenFailure(), PortOpenFailure::None);
 }
 
 TEST_F(PortOpening, ConfiguresARawLineWithTheGivenSettingsAndPurges) {

@@ -202,9 +202,6 @@ inline std::vector<std::uint8_t> ReadAtFarEnd(const PseudoTerminal& line, std::s
 // The real system calls, with a log of what the port object asked for and faults to order.
 class ScriptedPlatform : public SerialPlatform {
 public:
-    int OpenDevice(const std::string& deviceName) override {
-        return Failing("OpenDevice") ? -1 : SerialPlatform::OpenDevice(deviceName);
-    }
     bool SetTimeouts(int device, const CommTimeouts& timeouts) override {
         return Record("SetTimeouts", !Failing("SetTimeouts") && SerialPlatform::SetTimeouts(device, timeouts));
     }
