@@ -62,9 +62,9 @@ struct DeviceTree {
 };
 
 // The device that "COM<n>" names, in this order: the target of the link com<n> in the device-map folder;
-// /dev/ttyS<n-1> when a UART is behind it; else the USB serial adapters of /dev/serial/by-id, sorted by
-// name, go one each, lowest number first, to the COM numbers that have neither a link nor a UART; else
-// /dev/ttyS<n-1>. An empty path for a name that is not COM followed by a number from 1.
+// /dev/ttyS<n-1> when a UART is behind it; else the USB serial adapters of /dev/serial/by-id that no link
+// names, sorted by name, go one each, lowest number first, to the COM numbers that have neither a link nor
+// a UART; else /dev/ttyS<n-1>. An empty path for a name that is not COM followed by a number from 1.
 std::filesystem::path DevicePathFor(const std::string& deviceName, const DeviceTree& devices = {});
 
 // The system calls the serial port object makes, one place to replace them in tests. Every call that can
