@@ -1,10 +1,30 @@
 #include "app/transfer_messages.h"
 
-namespace velanto {
+#include "app/app_strings.h"
+#include "serial/serial_platform.h"
 
-std::string NoAnswerText(int portNumber, const std::string& device) {
-    return "The detector did not answer on COM" + std::to_string(portNumber) + " (" + device +
-           ").\nPlease check steps [1] and [2] of the instructions: the serial cable between the computer and "
+namespace velanto {
+namespace {
+
+// "COM1 (/dev/ttyUSB0)": the port and the device it opens, so that the operator sees which one was used.
+std::string PortAndDevice(int portNumber) {
+    const std::string port = "COM" + std::to_string(portNumber);
+    return port + " (" + DevicePathFor(port).string() + ")";
+}
+
+}  // namespace
+
+std::string PortOpenFailureText(int portNumber, PortOpenFailure failure) {
+    if (failure != PortOpenFailure::PermissionRefused) {
+        return kPortNotFoundText;
+    }
+    return "You have no permission to open " + PortAndDevice(portNumber) +
+           ".\nSerial ports are open to the group dialout; join it with\n"
+           "sudo adduser $USER dialout\nthen log out and log in again.";
+}
+
+std::string NoAnswerText(int portNumber) {
+    return "The detector did not answer on " + PortAndDevice(portNumber) + ".\nPlease check steps [1] and [2] of the instructions: the serial cable between the computer and "
            "the detector, the port chosen, and the detector switched on and set to Serial. Then press Start "
            "again.";
 }

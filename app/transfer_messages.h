@@ -3,13 +3,18 @@
 #include <string>
 
 #include "dump/dump_reception.h"
+#include "serial/comm_port.h"
 
 namespace velanto {
 
-// What the operator is told when a transfer goes wrong, in the dialog's own words.
+// What Start tells the operator when a transfer goes wrong, in UTF-8 and the dialog's own words.
 
-// Nothing came back after the request on COM`portNumber`, which opens `device`.
-std::string NoAnswerText(int portNumber, const std::string& device);
+// COM`portNumber` could not be opened: a refused permission names the port, its device and the fix; any
+// other failure keeps the one text for an absent or busy port.
+std::string PortOpenFailureText(int portNumber, PortOpenFailure failure);
+
+// Nothing came back after the request on COM`portNumber`; names the device it opens.
+std::string NoAnswerText(int portNumber);
 
 // The answer stopped after `length` bytes of a whole image.
 std::string StoppedAnswerText(std::size_t length);

@@ -41,14 +41,6 @@ Control* ControlById(wxWindow& dialog, int id) {
     return dynamic_cast<Control*>(dialog.FindWindow(id));
 }
 
-// The device COM<n> opens, as the operator knows it: the target of a device-map link, else the device.
-std::string PortDeviceName(int portNumber) {
-    const std::filesystem::path path = DevicePathFor("COM" + std::to_string(portNumber));
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::read_symlink(path, error);
-    return (error ? path : target).string();
-}
-
 }  // namespace
 
 CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
@@ -125,7 +117,7 @@ void CUploadDlg::OnStart() {
         m_reception.Begin(DumpReception::Clock::now());
         m_receptionTimer.Start(kReceptionTickMilliseconds);
     } else {
-        ShowWarningBox(this, kPortNotFoundText);
+        ShowWarningBox(this, wxString::FromUTF8(PortOpenFailureText(portNumber, m_port.LastOpenFailure())));
     }
     m_progress->SetValue(0);
 }
@@ -160,13 +152,11 @@ void CUploadDlg::OnReceptionTick() {
         case DumpReception::Outcome::SendRequest:
             SendRequest();
             break;
-        case DumpReception::Outcome::NoAnswer: {
+        case DumpReception::Outcome::NoAnswer:
             EndTransfer();
             m_progress->SetValue(0);
-            const int portNumber = m_portCombo->GetSelection() + 1;
-            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(portNumber, PortDeviceName(portNumber))));
+            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(m_portCombo->GetSelection() + 1)));
             break;
-        }
         case DumpReception::Outcome::AnswerStopped:
             EndTransfer();
             ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(m_reception.Findings().length)));

@@ -28,6 +28,7 @@ CCommPort::~CCommPort() {
 bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
                          std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize) {
     StopMonitor();
+    m_openFailure = PortOpenFailure::Unavailable;
 
     // The device's own readiness stands for the read-completion event; it is renewed with the device below.
     try {
@@ -60,8 +61,12 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     std::snprintf(settings, sizeof settings, "baud=%u parity=%c data=%u stop=%u", baud, parity, dataBits, stopBits);
     m_device.Reset(m_platform.OpenDevice(deviceName));
     if (!m_device.IsOpen()) {
+        if (errno == EACCES || errno == EPERM) {
+            m_openFailure = PortOpenFailure::PermissionRefused;
+        }
         return false;
     }
+    m_openFailure = PortOpenFailure::None;
     m_waitEvents[kReadCompletion] = m_device.Get();
 
     m_timeouts = {1000, 1000, 1000, 1000, 1000};

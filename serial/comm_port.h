@@ -15,6 +15,13 @@
 
 namespace velanto {
 
+// Why the last OpenPort returned false.
+enum class PortOpenFailure {
+    None,
+    Unavailable,        // absent, a placeholder port, held by another opener, or no descriptor to spare
+    PermissionRefused,  // the user may not open the device
+};
+
 // One serial port: opens and configures the device, and runs the monitor thread that does every read and
 // write on it and tells the owner window about each received byte and port event.
 //
@@ -29,9 +36,11 @@ public:
     CCommPort& operator=(const CCommPort&) = delete;
 
     // True when the device was opened (also when a configuration step then failed and was reported);
-    // false, with no box, when it is absent or another opener holds it. Stops a running monitor first.
+    // false, with no box, when it is absent, another opener holds it or the user may not open it
+    // (LastOpenFailure tells which). Stops a running monitor first.
     bool OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
                   std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    PortOpenFailure LastOpenFailure() const { return m_openFailure; }
     // True when the monitor thread was created. A monitor started earlier is stopped first.
     bool StartMonitor();
     // Hands bytes to the monitor thread; replaces bytes it has not taken yet. Returns at once. Bytes that do
@@ -105,6 +114,7 @@ private:
     std::unique_ptr<std::uint8_t[]> m_writeBuffer;
     std::uint32_t m_eventMask = 0;
     std::uint32_t m_writeCapacity = 0;
+    PortOpenFailure m_openFailure = PortOpenFailure::None;
     // Guards m_writeBuffer and m_writeLength between QueueWrite and the monitor taking a request, so that
     // queueing never waits for the device.
     std::mutex m_writeSlotLock;

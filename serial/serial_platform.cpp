@@ -1,13 +1,39 @@
 #include "serial/serial_platform.h"
 
 #include <fcntl.h>
+#include <linux/major.h>
+#include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace velanto {
+namespace {
+
+// The kernel's placeholder ports are /dev/ttyS* ports that open like any other but report an unknown UART
+// type. Only these: many USB adapters' drivers leave the type unknown too.
+bool IsPlaceholderPort(int device) {
+    struct stat status {};
+    serial_struct info{};
+    return ::fstat(device, &status) == 0 && S_ISCHR(status.st_mode) && major(status.st_rdev) == TTY_MAJOR &&
+           ::ioctl(device, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN;
+}
+
+}  // namespace
+
+bool HasUart(const std::filesystem::path& port) {
+    const int device = ::open(port.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (device < 0) {
+        return errno == EACCES || errno == EPERM || errno == EBUSY;
+    }
+    const bool placeholder = IsPlaceholderPort(device);
+    ::close(device);
+    return !placeholder;
+}
 
 int SerialPlatform::OpenDevice(const std::string& deviceName) {
     const std::filesystem::path path = DevicePathFor(deviceName);
@@ -17,6 +43,11 @@ int SerialPlatform::OpenDevice(const std::string& deviceName) {
     }
     const int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0) {
+        return -1;
+    }
+    if (IsPlaceholderPort(device)) {
+        ::close(device);
+        errno = ENODEV;
         return -1;
     }
     // The advisory lock keeps out every other opener that asks, root included; TIOCEXCL also keeps out

@@ -55,6 +55,7 @@ visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -
 window_shown() { [ -n "$(visible_window "$1")" ]; }
 window_gone() { ! window_shown "$1"; }
 window_id_gone() { ! xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -qx "$2"; }
+box_height() { xdotool getwindowgeometry --shell "$(visible_window "$1")" | sed -n 's/^HEIGHT=//p'; }
 shown_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 
 # --- the detector ---
@@ -62,6 +63,7 @@ shown_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 # velanto-detector with the options given, on a new line linked as COM1.
 start_detector() {
     stop_detector
+    : > "$work/detector.out"   # emptied here: the background start below may empty it only later
     "$detector" --com 1 "$@" > "$work/detector.out" 2> "$work/detector.err" &
     simulator_pid=$!
     must "the detector simulator starts" wait_until "$patience" test -s "$work/detector.out"
@@ -100,6 +102,22 @@ start_velanto() {  # optionally the command line to run velanto with, such as a 
     wait_for_window "^Data updating program"
     main_window=$(visible_window "^Data updating program")
     focus=cancel
+}
+# velanto run by user $1, who has none of root's rights, from $2 made by unprivileged_home. (start_velanto
+# runs the $velanto it sees: the copy.)
+start_velanto_as() {
+    local velanto=$2/velanto
+    start_velanto setpriv --reuid="$1" --regid="$(id -g "$1")" --clear-groups \
+        env HOME="$2" XDG_CONFIG_HOME="$2/config" XAUTHORITY="$2/Xauthority" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"  # its leaks are checked in root's runs
+}
+# Makes $2 a home for user $1 that it can use wherever the build tree lies: a copy of velanto with its
+# help book, the display's key, and an empty device map in $2/config/velanto/dosdevices.
+unprivileged_home() {
+    chmod o+x "$work"
+    install -d -o "$1" "$2" "$2/config" "$2/config/velanto" "$2/config/velanto/dosdevices"
+    cp "$velanto" "$(dirname "$velanto")/velanto.htb" "$2/"
+    install -m 644 "$XAUTHORITY" "$2/Xauthority"
 }
 velanto_ended() { ! kill -0 "$velanto_pid" 2> /dev/null; }
 # Closes the dialog with its Cancel button. Then $velanto_status is velanto's exit status, and

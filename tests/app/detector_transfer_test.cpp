@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/app_strings.h"
+#include "app/transfer_messages.h"
 #include "app/record_list_view.h"
 #include "app/upload_dlg.h"
 #include "tests/app/gui_test_support.h"
@@ -119,6 +120,17 @@ TEST_F(DetectorTransfer, AnAbsentPortShowsTheMessageAndChangesNoRow) {
     EXPECT_EQ(Progress(dialog), 0);
     PumpEventsUntil([] { return false; }, 200ms);
     EXPECT_EQ(recorder.shown.size(), 1u);  // nothing is waited for on a port that did not open
+}
+
+TEST_F(DetectorTransfer, ARefusedPermissionNamesThePortItsDeviceAndTheFix) {
+    fs::create_directories(m_home / "velanto" / "dosdevices");
+    fs::create_symlink("/dev/velanto-adapter", m_home / "velanto" / "dosdevices" / "com1");
+    const std::string text = PortOpenFailureText(1, PortOpenFailure::PermissionRefused);
+    for (const char* part : {"no permission to open COM1 (/dev/velanto-adapter)", "sudo adduser $USER dialout",
+                             "log out and log in again"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(PortOpenFailureText(1, PortOpenFailure::Unavailable), kPortNotFoundText);
 }
 
 // An answer that is not the detector's whole memory is told to the operator, never shown silently.

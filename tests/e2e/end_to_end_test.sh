@@ -179,6 +179,36 @@ close_mid_transfer() {
     check "velanto ends with status 0" test "$velanto_status" -eq 0
 }
 
+# An operator outside the group dialout: velanto runs as the unprivileged user nobody, and the
+# detector's line is root's alone. Start then says that the permission is missing, in a box of
+# several lines, taller than the one-line box of an absent port; once the line is open to all, the
+# same Start transfers.
+permission_refused() {
+    local home=$work/unprivileged
+    local com1=$home/config/velanto/dosdevices/com1
+    start_detector --fast --records 20
+    chmod 0600 "$(detector_line)"
+    unprivileged_home nobody "$home"
+    ln -s "$home/no-such-device" "$com1"
+    start_velanto_as nobody "$home"
+    press start
+    wait_for_window "^velanto$"
+    local absent_height
+    absent_height=$(box_height "^velanto$")
+    answer_box "^velanto$"
+
+    ln -sfn "$(detector_line)" "$com1"
+    press start
+    wait_for_window "^velanto$"
+    check "a refused permission has a box of its own" test "$(box_height "^velanto$")" -gt "$absent_height"
+    answer_box "^velanto$"
+
+    chmod 0666 "$(detector_line)"
+    press start
+    wait_for_answer 1
+    close_velanto
+}
+
 scenario() {
     echo "$SECONDS s: $1"
     "$1"
@@ -201,5 +231,6 @@ else
     scenario busy_port
     scenario not_a_line_leaves_velanto_idle
     scenario close_mid_transfer
+    scenario permission_refused
 fi
 finish "end to end${mode:+ ($mode)}"

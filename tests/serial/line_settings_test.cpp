@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "serial/serial_platform.h"
 #include "tests/serial/port_test_support.h"
@@ -58,15 +62,62 @@ TEST(RawLineAttributes, SetsParityDataAndStopBitsAndNothingElseSurvives) {
     EXPECT_EQ(raw.c_cflag & (PARENB | PARODD | CMSPAR | CSIZE), PARENB | PARODD | CMSPAR | CS5);
 }
 
-class DeviceNames : public testing::DeviceMapFixture {};
+// In the test's own /dev, /dev/ttyS<i> holds "uart" when a UART is behind it and "placeholder" when not.
+bool FakeUart(const std::filesystem::path& port) {
+    std::ifstream file(port);
+    std::string kind;
+    return file >> kind && kind == "uart";
+}
 
-TEST_F(DeviceNames, MappedPortsFollowTheirLinkOthersAreTheSerialPorts) {
-    MapPort(2, "/dev/null");
-    EXPECT_EQ(DevicePathFor("COM2"), ConfigHome() / "velanto/dosdevices/com2");
-    EXPECT_EQ(DevicePathFor("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(DevicePathFor("COM12"), "/dev/ttyS11");
-    MapPort(3, ConfigHome() / "gone");
-    EXPECT_EQ(DevicePathFor("COM3"), ConfigHome() / "velanto/dosdevices/com3") << "a dangling link still maps";
+struct Resolution {
+    const char* what;
+    std::string ports;                               // /dev/ttyS0, 1, ...: U with a UART, P a placeholder
+    std::vector<std::string> adapters;               // names in /dev/serial/by-id, in the order made
+    std::vector<std::pair<int, std::string>> links;  // COM number and target in /dev
+    std::vector<std::string> opened;                 // what COM1, COM2, ... open, in /dev
+};
+
+void PrintTo(const Resolution& resolution, std::ostream* out) { *out << resolution.what; }
+
+class DeviceNames : public testing::DeviceMapFixture, public ::testing::WithParamInterface<Resolution> {};
+
+TEST_P(DeviceNames, ALinkWinsARealUartKeepsItsNumberAdaptersTakeTheFreeNumbers) {
+    const Resolution& resolution = GetParam();
+    const std::filesystem::path dev = ConfigHome() / "dev";
+    std::filesystem::create_directories(dev / "serial" / "by-id");
+    for (std::size_t i = 0; i < resolution.ports.size(); ++i) {
+        std::ofstream(dev / ("ttyS" + std::to_string(i))) << (resolution.ports[i] == 'U' ? "uart" : "placeholder");
+    }
+    for (std::size_t i = 0; i < resolution.adapters.size(); ++i) {
+        std::ofstream(dev / ("ttyUSB" + std::to_string(i)));
+        std::filesystem::create_symlink("../../ttyUSB" + std::to_string(i),
+                                        dev / "serial" / "by-id" / resolution.adapters[i]);
+    }
+    for (const auto& [number, target] : resolution.links) {
+        MapPort(number, dev / target);
+    }
+    for (std::size_t number = 1; number <= resolution.opened.size(); ++number) {
+        EXPECT_EQ(DevicePathFor("COM" + std::to_string(number), {dev, FakeUart}), dev / resolution.opened[number - 1])
+            << resolution.what << ", COM" << number;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, DeviceNames,
+    ::testing::Values(
+        Resolution{"placeholders only", "PPPP", {}, {}, {"ttyS0", "ttyS1", "ttyS2", "ttyS3", "ttyS4"}},
+        Resolution{"UARTs, links (one dangling) and adapters",
+                   "UPUP",
+                   {"usb-A", "usb-C", "usb-B"},
+                   {{3, "pts/7"}},
+                   {"ttyS0", "serial/by-id/usb-A", "pts/7", "serial/by-id/usb-B", "serial/by-id/usb-C", "ttyS5"}},
+        Resolution{"an adapter that a link names",
+                   "",
+                   {"usb-A", "usb-B"},
+                   {{2, "serial/by-id/usb-A"}},
+                   {"serial/by-id/usb-B", "serial/by-id/usb-A", "ttyS2"}}));
+
+TEST(DeviceNameSyntax, OnlyComAndANumberFromOneNameADevice) {
     for (const char* name : {"COM0", "COM", "COM-1", "com1", "COM1x", "LPT1", "COM0001", "COM99999999999"}) {
         EXPECT_TRUE(DevicePathFor(name).empty()) << name;
     }
