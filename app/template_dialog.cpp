@@ -66,7 +66,9 @@ void TemplateDialog::OnCharHook(wxKeyEvent& event) {
     } else if (key == WXK_ESCAPE) {
         Finish(kCancelId);
     } else if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
-        wxWindow* focus = FindFocus();
+        // The window the key came to: wx loses track of the focus inside a drop-down list,
+        // where the toolkit focuses a button of its own.
+        auto* focus = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (auto* button = dynamic_cast<wxButton*>(focus)) {
             wxCommandEvent click(wxEVT_BUTTON, button->GetId());
             click.SetEventObject(button);

@@ -101,17 +101,21 @@ start_velanto() {  # optionally the command line to run velanto with, such as a 
     focus=cancel
 }
 velanto_ended() { ! kill -0 "$velanto_pid" 2> /dev/null; }
-# Closes the dialog with its Cancel button. Then $velanto_status is velanto's exit status, and
-# $closing_seconds the time from the key to the end of the process.
-close_velanto() {
-    move_focus cancel
-    local from=$EPOCHREALTIME
-    xdotool key Return
-    must "velanto ends once closed" wait_until "$patience" velanto_ended
-    closing_seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
+# Presses the keys given and waits until velanto ends; then $velanto_status is its exit status.
+end_velanto_with() {
+    xdotool key "$@"
+    must "velanto ends after $*" wait_until "$patience" velanto_ended
     wait "$velanto_pid"
     velanto_status=$?
     velanto_pid=
+}
+# Closes the dialog with its Cancel button; $closing_seconds is the time from the key to the
+# end of the process.
+close_velanto() {
+    move_focus cancel
+    local from=$EPOCHREALTIME
+    end_velanto_with Return
+    closing_seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
 }
 stop_velanto() {
     if [ -n "$velanto_pid" ]; then

@@ -133,6 +133,18 @@ close_mid_transfer() {
     check "velanto ends with status 0" test "$velanto_status" -eq 0
 }
 
+# Enter in the opened port list picks a port and leaves the dialog open; Enter in the closed
+# list ends the dialog, where the toolkit's own drop-down list would open itself again.
+enter_in_the_port_list() {
+    start_velanto
+    move_focus port
+    xdotool key alt+Down; settle        # opens the list
+    xdotool key Down Return; settle     # picks COM2
+    check "Enter in the opened list leaves the dialog open" window_shown "^Data updating program"
+    end_velanto_with Return
+    check "Enter in the closed list ends velanto with status 0" test "$velanto_status" -eq 0
+}
+
 scenario() {
     echo "$SECONDS s: $1"
     "$1"
@@ -152,5 +164,6 @@ else
     scenario detector_hangs_up_mid_transfer
     scenario busy_port
     scenario close_mid_transfer
+    scenario enter_in_the_port_list
 fi
 finish "end to end${mode:+ ($mode)}"
