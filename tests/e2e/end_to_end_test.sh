@@ -145,6 +145,16 @@ enter_in_the_port_list() {
     check "Enter in the closed list ends velanto with status 0" test "$velanto_status" -eq 0
 }
 
+# A velanto without its help book names the missing file when F1 is pressed.
+help_book_missing() {
+    mkdir -p "$work/bare/bin"
+    cp "$velanto" "$work/bare/bin/"
+    velanto=$work/bare/bin/velanto start_velanto
+    xdotool key F1
+    answer_box "^velanto$"              # "Can't find the help file ..."
+    close_velanto
+}
+
 scenario() {
     echo "$SECONDS s: $1"
     "$1"
@@ -165,5 +175,6 @@ else
     scenario busy_port
     scenario close_mid_transfer
     scenario enter_in_the_port_list
+    scenario help_book_missing
 fi
 finish "end to end${mode:+ ($mode)}"
