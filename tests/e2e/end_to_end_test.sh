@@ -155,6 +155,31 @@ help_book_missing() {
     close_velanto
 }
 
+# The record list shows its selection only while it has the focus: the operator selects rows
+# with the keyboard, then tabs away from the list and back. Without the focus the list must look
+# as it did before any row was selected, but for the current row's dotted frame, which has
+# moved: so those two pictures are compared by the colours they hold.
+list_selection_follows_the_focus() {
+    start_detector --fast --records 40
+    start_velanto
+    press start
+    wait_for_answer 1
+    move_focus list
+    move_focus save
+    snap_list unselected                # the list has had the focus, and no row is selected
+    move_focus list
+    xdotool key Down shift+Down
+    snap_list selected
+    move_focus save
+    snap_list away
+    move_focus list
+    snap_list back
+    check "the selected rows show while the list has the focus" other_colours unselected selected
+    check "no selection shows without the focus" same_colours unselected away
+    check "the selection shows again when the focus comes back" same_picture selected back
+    close_velanto
+}
+
 scenario() {
     echo "$SECONDS s: $1"
     "$1"
@@ -176,5 +201,6 @@ else
     scenario close_mid_transfer
     scenario enter_in_the_port_list
     scenario help_book_missing
+    scenario list_selection_follows_the_focus
 fi
 finish "end to end${mode:+ ($mode)}"
