@@ -244,30 +244,5 @@ TEST(RecordList, SetUpOnAListWithRowsAndOtherColumnsLeavesTheTenColumnsAndNoRow)
     EXPECT_EQ(list.GetItemCount(), 0);
 }
 
-// The toolkit moves the focus, as Tab would: the selection goes with it and comes back.
-TEST(RecordList, ShowsItsSelectionOnlyWhileItHasTheFocus) {
-    CUploadDlg dialog(nullptr);
-    RecordListView& list = dialog.RecordList();
-    for (std::size_t row = 0; row < 3; ++row) {
-        list.InsertRow(row);
-    }
-    RunModal(dialog, [&] {
-        list.SetFocus();
-        ASSERT_TRUE(WaitForFocusIn(list));
-        for (const long row : {0, 2}) {
-            list.SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-        }
-        dialog.FindWindow(kCancelId)->SetFocus();
-        EXPECT_TRUE(WaitForFocusIn(*dialog.FindWindow(kCancelId)));
-        EXPECT_EQ(list.GetSelectedItemCount(), 0);
-        list.SetFocus();
-        EXPECT_TRUE(WaitForFocusIn(list));
-        EXPECT_EQ(list.GetSelectedItemCount(), 2);
-        EXPECT_EQ(list.GetItemState(0, wxLIST_STATE_SELECTED) & list.GetItemState(2, wxLIST_STATE_SELECTED),
-                  wxLIST_STATE_SELECTED);
-        dialog.EndModal(kCancelId);
-    });
-}
-
 }  // namespace
 }  // namespace velanto
