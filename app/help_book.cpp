@@ -4,6 +4,9 @@
 #include <wx/fs_arc.h>
 #include <wx/html/helpctrl.h>
 
+#include "app/app_strings.h"
+#include "app/message_boxes.h"
+
 namespace velanto {
 
 HelpBook::HelpBook(const wxString& bookPath) : m_bookPath(bookPath) {
@@ -14,10 +17,14 @@ HelpBook::HelpBook(const wxString& bookPath) : m_bookPath(bookPath) {
 
 HelpBook::~HelpBook() = default;
 
-bool HelpBook::Show(int context) {
+bool HelpBook::Show(int context, wxWindow* owner) {
     if (!m_controller) {
+        if (!wxFileName::FileExists(m_bookPath)) {
+            ShowWarningBox(owner, wxString::FromUTF8(kHelpBookMissingText) + m_bookPath);
+            return false;
+        }
         auto controller = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
-        if (!wxFileName::FileExists(m_bookPath) || !controller->AddBook(wxFileName(m_bookPath))) {
+        if (!controller->AddBook(wxFileName(m_bookPath))) {
             return false;
         }
         m_controller = std::move(controller);

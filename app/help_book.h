@@ -5,6 +5,7 @@
 #include <memory>
 
 class wxHtmlHelpController;
+class wxWindow;
 
 namespace velanto {
 
@@ -14,8 +15,9 @@ public:
     explicit HelpBook(const wxString& bookPath);
     ~HelpBook();
 
-    // Shows the page of `context`; false when the book or the page cannot be found.
-    bool Show(int context);
+    // Shows the page of `context`; false when the book or the page cannot be found. A missing
+    // book is named in a warning box owned by `owner`.
+    bool Show(int context, wxWindow* owner);
 
     // The book beside the executable ("velanto" -> "velanto.htb"), or where installation puts it.
     static wxString BookPathFor(const wxString& executablePath);

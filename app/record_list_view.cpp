@@ -3,7 +3,10 @@
 namespace velanto {
 
 RecordListView::RecordListView(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size)
-    : wxListCtrl(parent, id, position, size, wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN) {}
+    : wxListCtrl(parent, id, position, size, wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN) {
+    Bind(wxEVT_KILL_FOCUS, &RecordListView::OnFocusLost, this);
+    Bind(wxEVT_SET_FOCUS, &RecordListView::OnFocusGained, this);
+}
 
 void RecordListView::SetUpResultColumns() {
     RemoveAllRows();
@@ -28,6 +31,7 @@ void RecordListView::SetCellText(std::size_t row, std::size_t column, std::strin
 }
 
 void RecordListView::RemoveAllRows() {
+    m_selectionAside.clear();
     m_rows.RemoveAllRows();
     DeleteAllItems();
 }
@@ -52,6 +56,23 @@ std::string RecordListView::CellText(std::size_t row, std::size_t column) const 
 wxString RecordListView::OnGetItemText(long item, long column) const {
     const std::string& text = m_rows.CellRef(static_cast<std::size_t>(item), static_cast<std::size_t>(column));
     return wxString::FromUTF8(text.data(), text.size());
+}
+
+void RecordListView::OnFocusLost(wxFocusEvent& event) {
+    // Added to, not replaced: GTK may report a loss twice.
+    for (long row = -1; (row = GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) != -1;) {
+        SetItemState(row, 0, wxLIST_STATE_SELECTED);
+        m_selectionAside.push_back(row);
+    }
+    event.Skip();  // the list's own focus handling runs too
+}
+
+void RecordListView::OnFocusGained(wxFocusEvent& event) {
+    for (const long row : m_selectionAside) {
+        SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    m_selectionAside.clear();
+    event.Skip();  // the list's own focus handling runs too
 }
 
 }  // namespace velanto

@@ -4,7 +4,6 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/fontenum.h>
-#include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -12,6 +11,7 @@
 
 #include "app/app_icon.h"
 #include "app/app_strings.h"
+#include "app/progress_bar.h"
 
 namespace velanto {
 namespace {
@@ -66,7 +66,9 @@ void TemplateDialog::OnCharHook(wxKeyEvent& event) {
     } else if (key == WXK_ESCAPE) {
         Finish(kCancelId);
     } else if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
-        wxWindow* focus = FindFocus();
+        // The window the key came to: wx loses track of the focus inside a drop-down list,
+        // where the toolkit focuses a button of its own.
+        auto* focus = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (auto* button = dynamic_cast<wxButton*>(focus)) {
             wxCommandEvent click(wxEVT_BUTTON, button->GetId());
             click.SetEventObject(button);
@@ -121,7 +123,7 @@ wxWindow* TemplateDialog::CreateControl(const ControlTemplate& control, const Li
             return makeListView ? makeListView(this, control, rect.GetPosition(), rect.GetSize())
                                 : new wxListCtrl(this, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT);
         case ControlKind::ProgressBar:
-            return new wxGauge(this, id, 100, rect.GetPosition(), rect.GetSize(), wxGA_HORIZONTAL);
+            return new ProgressBar(this, id, rect.GetPosition(), rect.GetSize());
         case ControlKind::GroupBox:
             return new wxStaticBox(this, id, Text(control.text), rect.GetPosition(), rect.GetSize());
         case ControlKind::StaticText: {

@@ -22,6 +22,8 @@ bool CUploadApp::OnInit() {
     return false;
 }
 
-void CUploadApp::OnHelp(wxHelpEvent& event) { m_help->Show(event.GetId()); }
+void CUploadApp::OnHelp(wxHelpEvent& event) {
+    m_help->Show(event.GetId(), dynamic_cast<wxWindow*>(event.GetEventObject()));
+}
 
 }  // namespace velanto

@@ -10,8 +10,8 @@ packages=(
     libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
     # checks of the installed desktop entry
     desktop-file-utils
-    # the end-to-end tests: keys for the dialogs, and the memory checker
-    xdotool valgrind
+    # the end-to-end tests: keys for the dialogs, pictures of them, and the memory checker
+    xdotool imagemagick valgrind
     # tests, fuzzing and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # the .xls driver: the ODBC driver manager, and the readers its tests check files with

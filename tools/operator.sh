@@ -3,12 +3,13 @@
 # $dump_tool, $patience (seconds a step may take) and $work (a scratch folder) before sourcing.
 #
 # The operator presses buttons with the keyboard. The dialog starts with Cancel focused, and
-# Cancel, the port list, Start, the format list and Save follow each other in tab order; $focus
-# follows the focus along that row. A modal box gives the focus back to where it was.
+# Cancel, the port list, Start, the format list, Save and the record list follow each other in
+# tab order; $focus follows the focus along that row. A modal box gives the focus back to where
+# it was.
 
 export XDG_CONFIG_HOME=$work/config   # the device map: COM1 is the simulator's line
 mkdir -p "$work/velanto-cwd"
-tab_row=(cancel port start format save)
+tab_row=(cancel port start format save list)
 focus=cancel
 velanto_pid=
 simulator_pid=
@@ -120,17 +121,21 @@ unprivileged_home() {
     install -m 644 "$XAUTHORITY" "$2/Xauthority"
 }
 velanto_ended() { ! kill -0 "$velanto_pid" 2> /dev/null; }
-# Closes the dialog with its Cancel button. Then $velanto_status is velanto's exit status, and
-# $closing_seconds the time from the key to the end of the process.
-close_velanto() {
-    move_focus cancel
-    local from=$EPOCHREALTIME
-    xdotool key Return
-    must "velanto ends once closed" wait_until "$patience" velanto_ended
-    closing_seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
+# Presses the keys given and waits until velanto ends; then $velanto_status is its exit status.
+end_velanto_with() {
+    xdotool key "$@"
+    must "velanto ends after $*" wait_until "$patience" velanto_ended
     wait "$velanto_pid"
     velanto_status=$?
     velanto_pid=
+}
+# Closes the dialog with its Cancel button; $closing_seconds is the time from the key to the
+# end of the process.
+close_velanto() {
+    move_focus cancel
+    local from=$EPOCHREALTIME
+    end_velanto_with Return
+    closing_seconds=$(awk -v from="$from" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.2f", to - from }')
 }
 stop_velanto() {
     if [ -n "$velanto_pid" ]; then
@@ -154,6 +159,18 @@ move_focus() {
     focus=$1
 }
 press() { move_focus "$1"; xdotool key Return; }
+
+# Takes a picture of the top of the dialog, where the record list is: $work/$1.png and its raw pixels.
+snap_list() {
+    settle
+    import -window "$main_window" -crop 100%x40%+0+0 +repage "$work/$1.png"
+    convert "$work/$1.png" "$work/$1.rgb"
+}
+same_picture() { cmp -s "$work/$1.rgb" "$work/$2.rgb"; }
+# True when the pictures named hold the same colours, wherever they are.
+colours_of() { convert "$work/$1.png" -unique-colors txt:- | awk 'NR > 1 { print $3 }'; }
+same_colours() { cmp -s <(colours_of "$1") <(colours_of "$2"); }
+other_colours() { ! same_colours "$1" "$2"; }
 
 # "Excel[.xls]" is the first format, "Notepad[.txt]" the second.
 choose_format() {

@@ -209,6 +209,53 @@ permission_refused() {
     close_velanto
 }
 
+# Enter in the opened port list picks a port and leaves the dialog open; Enter in the closed
+# list ends the dialog, where the toolkit's own drop-down list would open itself again.
+enter_in_the_port_list() {
+    start_velanto
+    move_focus port
+    xdotool key alt+Down; settle        # opens the list
+    xdotool key Down Return; settle     # picks COM2
+    check "Enter in the opened list leaves the dialog open" window_shown "^Data updating program"
+    end_velanto_with Return
+    check "Enter in the closed list ends velanto with status 0" test "$velanto_status" -eq 0
+}
+
+# A velanto without its help book names the missing file when F1 is pressed.
+help_book_missing() {
+    mkdir -p "$work/bare/bin"
+    cp "$velanto" "$work/bare/bin/"
+    velanto=$work/bare/bin/velanto start_velanto
+    xdotool key F1
+    answer_box "^velanto$"              # "Can't find the help file ..."
+    close_velanto
+}
+
+# The record list shows its selection only while it has the focus: the operator selects rows
+# with the keyboard, then tabs away from the list and back. Without the focus the list must look
+# as it did before any row was selected, but for the current row's dotted frame, which has
+# moved: so those two pictures are compared by the colours they hold.
+list_selection_follows_the_focus() {
+    start_detector --fast --records 40
+    start_velanto
+    press start
+    wait_for_answer 1
+    move_focus list
+    move_focus save
+    snap_list unselected                # the list has had the focus, and no row is selected
+    move_focus list
+    xdotool key Down shift+Down
+    snap_list selected
+    move_focus save
+    snap_list away
+    move_focus list
+    snap_list back
+    check "the selected rows show while the list has the focus" other_colours unselected selected
+    check "no selection shows without the focus" same_colours unselected away
+    check "the selection shows again when the focus comes back" same_picture selected back
+    close_velanto
+}
+
 scenario() {
     echo "$SECONDS s: $1"
     "$1"
@@ -232,5 +279,8 @@ else
     scenario not_a_line_leaves_velanto_idle
     scenario close_mid_transfer
     scenario permission_refused
+    scenario enter_in_the_port_list
+    scenario help_book_missing
+    scenario list_selection_follows_the_focus
 fi
 finish "end to end${mode:+ ($mode)}"
