@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "xlsdriver/driver_error.h"
 
 namespace velanto {
@@ -36,6 +39,21 @@ TEST(ConnectionString, ValueFormsKeywordsAndRepeats) {
     EXPECT_TRUE(ParseConnectionString("").empty());
 }
 
+TEST(ConnectionString, BracedValuesComeBackExactly) {
+    // Braced as ODBC has it: each '}' doubled.
+    for (const auto& [braced, value] : std::vector<std::pair<std::string, std::string>>{
+             {"{/d/data;x=1.xls}", "/d/data;x=1.xls"},
+             {"{/d/trailing .xls }", "/d/trailing .xls "},
+             {"{ /d/a\"b'';c.xls}", " /d/a\"b'';c.xls"},
+             {"{/d/}}{x}}}}.xls}", "/d/}{x}}.xls"},
+             {"{''}", "''"}}) {
+        const ConnectionAttributes attributes = ParseConnectionString("CREATE_DB=" + braced + ";DBQ=" + braced + ";");
+        EXPECT_EQ(attributes.at("CREATE_DB"), value) << braced;
+        EXPECT_EQ(attributes.at("DBQ"), value) << braced;
+        EXPECT_EQ(attributes.size(), 2u) << braced;
+    }
+}
+
 TEST(ConnectionString, MalformedStringsNameThePlace) {
     const auto message = [](const char* text) {
         try {
@@ -51,6 +69,17 @@ TEST(ConnectionString, MalformedStringsNameThePlace) {
     EXPECT_NE(message("DBQ=a;junk;").find("character 7"), std::string::npos);
     EXPECT_NE(message("=a").find("keyword"), std::string::npos);
     EXPECT_NE(message("READONLY=maybe").find("READONLY=maybe"), std::string::npos);
+    EXPECT_NE(message("DBQ={a}}.xls").find("character 5: no closing }"), std::string::npos);
+}
+
+TEST(ConnectionString, NulCharacterIsRefusedNotCut) {
+    try {
+        ParseConnectionString(std::string_view("DBQ=/d/a.xls\0.old", 17));
+        ADD_FAILURE() << "a NUL was accepted";
+    } catch (const DriverError& error) {
+        EXPECT_EQ(error.Sqlstate(), "HY090");
+        EXPECT_NE(std::string(error.what()).find("character 13"), std::string::npos) << error.what();
+    }
 }
 
 }  // namespace
