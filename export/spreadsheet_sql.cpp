@@ -49,8 +49,7 @@ std::string ProposedSpreadsheetName(const std::tm& localTime) {
 }
 
 std::string SpreadsheetConnectionString(std::string_view driver, std::string_view path) {
-    std::string text = Braced(driver);
-    text.insert(0, "DRIVER=").append(";DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;");
+    std::string text = "DRIVER=" + Braced(driver) + ";DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;";
     if (IsPlainValue(path)) {
         return text.append("CREATE_DB=\"").append(path).append("\";DBQ=").append(path);
     }
