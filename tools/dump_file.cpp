@@ -1,12 +1,12 @@
 #include "tools/dump_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -19,56 +19,6 @@ std::runtime_error FileError(const std::filesystem::path& path, const std::strin
 }
 
 std::runtime_error SystemError(const std::filesystem::path& path) { return FileError(path, std::strerror(errno)); }
-
-// A descriptor that is closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() { Close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-    int Close() {
-        const int result = m_fd >= 0 ? ::close(m_fd) : 0;
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
-
-// Reads up to `size` bytes, fewer only at the end of the file.
-std::size_t ReadFully(int fd, std::uint8_t* bytes, std::size_t size, const std::filesystem::path& path) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(fd, bytes + done, size - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            throw SystemError(path);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
-}
-
-void WriteFully(int fd, const std::uint8_t* bytes, std::size_t size, const std::filesystem::path& path) {
-    for (std::size_t done = 0; done < size;) {
-        const ssize_t written = ::write(fd, bytes + done, size - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            throw SystemError(path);
-        }
-        done += static_cast<std::size_t>(written);
-    }
-}
 
 // Only a regular file or a new name is written: never a device, and never a link, which the
 // new file would replace.
@@ -91,56 +41,61 @@ void RefuseAnythingButAFile(const std::filesystem::path& path) {
     }
 }
 
-// Creates a new file under a short hidden name in the folder of `path`; returns its descriptor.
-int CreateTemporary(const std::filesystem::path& path, std::filesystem::path& temporary) {
-    std::random_device random;
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            return fd;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    throw SystemError(folder);
-}
-
-// The new file, removed unless kept.
+// A new file under a short hidden name in the folder of `path`, removed unless kept.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& path) : m_fd(CreateTemporary(path, m_path)) {}
+    explicit TemporaryFile(const std::filesystem::path& path) {
+        std::random_device random;
+        const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+        for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+            m_path = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
+            m_file.reset(std::fopen(m_path.c_str(), "wbx"));  // created new, or not at all
+            if (!m_file && errno != EEXIST) {
+                break;
+            }
+        }
+        if (!m_file) {
+            throw SystemError(folder);
+        }
+    }
     ~TemporaryFile() {
         if (!m_kept) {
-            ::unlink(m_path.c_str());
+            std::remove(m_path.c_str());
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
+    // Writes the bytes and closes the file.
+    void WriteAndClose(const std::uint8_t* bytes, std::size_t size) {
+        if (std::fwrite(bytes, 1, size, m_file.get()) != size || std::fclose(m_file.release()) != 0) {
+            throw SystemError(m_path);
+        }
+    }
     const std::filesystem::path& Path() const { return m_path; }
-    Descriptor& File() { return m_fd; }
     void Keep() { m_kept = true; }
 
 private:
     std::filesystem::path m_path;
-    Descriptor m_fd;
+    std::unique_ptr<FILE, int (*)(FILE*)> m_file{nullptr, &std::fclose};
     bool m_kept = false;
 };
 
 }  // namespace
 
 DetectorDump LoadDumpFile(const std::filesystem::path& path) {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw FileError(path, "is a folder");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
         throw SystemError(path);
     }
     DetectorDump image{};
-    const std::size_t bytesRead = ReadFully(file.Get(), image.data(), image.size(), path);
-    std::uint8_t next = 0;
-    const bool longer = bytesRead == image.size() && ReadFully(file.Get(), &next, 1, path) == 1;
+    in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    const auto bytesRead = static_cast<std::size_t>(in.gcount());
+    const bool longer = bytesRead == image.size() && in.peek() != std::ifstream::traits_type::eof();
     if (bytesRead != image.size() || longer) {
         const std::string size = longer ? "more than " + std::to_string(kDumpSize) : std::to_string(bytesRead);
         throw DumpSizeError(path.string() + ": is " + size + " bytes long; a detector dump is exactly " +
@@ -152,10 +107,7 @@ DetectorDump LoadDumpFile(const std::filesystem::path& path) {
 void SaveDumpFile(const std::filesystem::path& path, const DetectorDump& image) {
     RefuseAnythingButAFile(path);
     TemporaryFile temporary(path);
-    WriteFully(temporary.File().Get(), image.data(), image.size(), temporary.Path());
-    if (temporary.File().Close() != 0) {
-        throw SystemError(temporary.Path());
-    }
+    temporary.WriteAndClose(image.data(), image.size());
     if (std::rename(temporary.Path().c_str(), path.c_str()) != 0) {
         throw SystemError(path);
     }

@@ -40,7 +40,7 @@ check "the link's file is untouched" test "$(cat "$work/target")" = kept
 check "the special file stays one" test -p "$work/fifo"
 "$tool" decode "$work/folder" 2> "$work/err.txt"
 check "decode of a folder exits with 1 and says so" test $? = 1
-check "decode of a folder says so" grep -q "Is a directory" "$work/err.txt"
+check "decode of a folder says so" grep -q "is a folder" "$work/err.txt"
 
 "$tool" frobnicate 2> /dev/null
 check "an unknown command exits with 2" test $? = 2
