@@ -76,18 +76,14 @@ TEST(OdbcDriverLibrary, DiagnosticLongerThanItsLengthCanCountIsCut) {
     ASSERT_EQ(connect(dbc, nullptr, (SQLCHAR*)connection.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
               SQL_ERROR);
 
-    std::vector<SQLCHAR> message(70000);
+    std::vector<SQLCHAR> message(32767);
     SQLCHAR state[6] = "";
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    EXPECT_EQ(diagnostic(SQL_HANDLE_DBC, dbc, 1, state, &native, nullptr, 0, &length), SQL_SUCCESS_WITH_INFO);
-    EXPECT_GT(length, 32000);
-    EXPECT_EQ(diagnostic(SQL_HANDLE_DBC, dbc, 1, state, &native, message.data(),
-                         static_cast<SQLSMALLINT>(32767), &length),
+    EXPECT_EQ(diagnostic(SQL_HANDLE_DBC, dbc, 1, state, &native, message.data(), 32767, &length),
               SQL_SUCCESS_WITH_INFO);
     EXPECT_GT(length, 32000);
     EXPECT_LE(std::strlen(reinterpret_cast<char*>(message.data())), static_cast<std::size_t>(length));
-    EXPECT_STREQ(reinterpret_cast<char*>(state), "08001");
 
     EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
     EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
