@@ -20,13 +20,21 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
+// Why no file can be made in `folder`: a folder that is there but refuses new names (such
+// as /proc) gives ENOENT, which is not to say that it is missing.
+std::string CauseInFolder(int error, const std::string& folder) {
+    std::error_code ignored;
+    return error == ENOENT && std::filesystem::is_directory(folder, ignored) ? "it takes no new files"
+                                                                              : std::strerror(error);
+}
+
 }  // namespace
 
 StagedFile::StagedFile(std::string target) : m_target(std::move(target)) {
     const std::string folder = FolderOf(m_target);
     std::string pattern = folder + "/" + kStagingFolderPattern;
     if (::mkdtemp(pattern.data()) == nullptr) {
-        throw FileError("Cannot save into the folder " + folder + ": " + std::strerror(errno));
+        throw FileError("Cannot save into the folder " + folder + ": " + CauseInFolder(errno, folder));
     }
     m_folder = std::move(pattern);
     m_path = m_folder + "/" + kStagedName;

@@ -239,6 +239,13 @@ TEST_F(SpreadsheetOdbcTest, FolderThatCannotHoldTheWorkbookIsToldAndNothingConne
     } catch (const CommandError& error) {
         EXPECT_THAT(error.what(), HasSubstr(scratch / "plain"));
     }
+    ui.savePath = "/proc/result.xls";  // there, but not even root may create files in it
+    try {
+        SaveAsSpreadsheet(list, "velanto", ui);
+        FAIL() << "no CommandError";
+    } catch (const CommandError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot save into the folder /proc: it takes no new files");
+    }
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_THAT(odbc.TraceSince(traceStart), ::testing::Not(HasSubstr("SQLDriverConnect")));
 }
