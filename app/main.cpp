@@ -1,5 +1,6 @@
 // velanto's entry point.
 
+#include <signal.h>
 #include <stdlib.h>
 
 #include <wx/init.h>
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
     // which maps the driver (with a software renderer, all of LLVM): some 50 MiB resident for
     // nothing. An operator's own GDK_GL setting is left as it is.
     ::setenv("GDK_GL", "disable", 0);
+    // A save past the file-size limit is then a write that fails, told like a full disk,
+    // rather than the end of the process and of the rows on screen, their only copy.
+    ::signal(SIGXFSZ, SIG_IGN);
     if (!wxEntryStart(argc, argv)) {
         return 1;
     }

@@ -150,11 +150,15 @@ void OdbcDatabase::Close() {
     }
 }
 
+// Unwinding from an error already on its way: the connection goes whatever it held.
 void OdbcDatabase::Release() {
-    if (m_connected) {
-        m_calls.disconnect(m_connection);  // unwinding from an error already on its way
-        m_connected = false;
+    if (m_connected && !SQL_SUCCEEDED(m_calls.disconnect(m_connection))) {
+        // The driver could not write what it holds and keeps the connection open: give that
+        // up, or the driver manager refuses to free the connection.
+        m_calls.transact(m_environment->Handle(), m_connection, SQL_ROLLBACK);
+        m_calls.disconnect(m_connection);
     }
+    m_connected = false;
     m_calls.freeConnect(m_connection);
 }
 

@@ -22,7 +22,8 @@ public:
     // drops the handle. The driver commits each statement on its own.
     void ExecuteSql(const std::string& sql);
 
-    // Disconnects. A driver may write what it was given only now, so its failure is thrown.
+    // Disconnects. A driver may write what it was given only now, so its failure is thrown;
+    // the object's end then gives up what the driver could not write, and frees the connection.
     void Close();
 
 private:

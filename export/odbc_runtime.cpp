@@ -47,6 +47,7 @@ void Bind(FunctionBinder& bind, DriverManagerCalls& calls) {
     bind(calls.driverConnect, "SQLDriverConnect");
     bind(calls.getInfo, "SQLGetInfo");
     bind(calls.disconnect, "SQLDisconnect");
+    bind(calls.transact, "SQLTransact");
     bind(calls.freeConnect, "SQLFreeConnect");
     bind(calls.allocStmt, "SQLAllocStmt");
     bind(calls.setStmtOption, "SQLSetStmtOption");

@@ -34,6 +34,7 @@ struct DriverManagerCalls {
     decltype(&::SQLDriverConnect) driverConnect = nullptr;
     decltype(&::SQLGetInfo) getInfo = nullptr;
     decltype(&::SQLDisconnect) disconnect = nullptr;
+    decltype(&::SQLTransact) transact = nullptr;
     decltype(&::SQLFreeConnect) freeConnect = nullptr;
     decltype(&::SQLAllocStmt) allocStmt = nullptr;
     decltype(&::SQLSetStmtOption) setStmtOption = nullptr;

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
 
 #include "export/local_time.h"
 #include "export/odbc_database.h"
 #include "export/odbc_runtime.h"
+#include "export/staged_file.h"
 
 namespace velanto {
 namespace {
@@ -40,6 +42,27 @@ std::vector<std::string> ReadRow(const RecordTable& list, std::size_t row, std::
     return cells;
 }
 
+// Creates the table and inserts the rows through a connection of its own, closed at the end.
+void WriteTable(OdbcRuntime& odbc, const std::string& connectionString, const RecordTable& list,
+                const std::string& tableName) {
+    OdbcDatabase database(odbc, connectionString);
+    const std::vector<std::string> headings = ReadHeadings(list);
+    database.ExecuteSql(TableCreationSql(tableName, headings));
+    for (std::size_t row = 0; row < list.RowCount(); ++row) {  // the list may change while it is saved
+        database.ExecuteSql(RowInsertionSql(tableName, headings, ReadRow(list, row, headings.size())));
+    }
+    database.Close();
+}
+
+// Whether a new file can take the place of the entry at `path`: it is no folder, and its
+// folder takes new names.
+bool CanBeReplaced(const std::string& path) {
+    struct stat status {};
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return ::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode) &&
+           ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace
 
 OdbcRuntime& ProcessOdbc() {
@@ -64,13 +87,9 @@ void SaveAsSpreadsheet(const RecordTable& list, std::string tableName, ExportUi&
     if (!PromptSpreadsheetPath(path, ui)) {
         return;
     }
-    OdbcDatabase database(odbc, SpreadsheetConnectionString(driver, path));
-    const std::vector<std::string> headings = ReadHeadings(list);
-    database.ExecuteSql(TableCreationSql(tableName, headings));
-    for (std::size_t row = 0; row < list.RowCount(); ++row) {  // the list may change while it is saved
-        database.ExecuteSql(RowInsertionSql(tableName, headings, ReadRow(list, row, headings.size())));
-    }
-    database.Close();
+    StagedFile workbook(path);
+    WriteTable(odbc, SpreadsheetConnectionString(driver, workbook.Path()), list, tableName);
+    workbook.ReplaceTarget();
     ui.ShowMessage(kSavedMessage + path + "!");
 }
 
@@ -109,7 +128,11 @@ bool PromptSpreadsheetPath(std::string& targetPath, ExportUi& ui) {
         return false;
     }
     targetPath = std::move(*chosen);
-    if (EnsurePathExists(targetPath) && ::unlink(targetPath.c_str()) != 0) {
+    if (!ConnectionStringCanCarry(targetPath)) {
+        ui.ShowMessage("The path " + targetPath + " cannot be given to the ODBC driver: it holds a NUL character.");
+        return false;
+    }
+    if (EnsurePathExists(targetPath) && !CanBeReplaced(targetPath)) {
         ui.ShowMessage(kCannotReplaceMessage);
         return false;
     }
@@ -120,7 +143,8 @@ bool EnsurePathExists(const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         ::mkdir(path.substr(0, slash).c_str(), 0777);  // there already, or not allowed: the test below tells
     }
-    return ::access(path.c_str(), F_OK) == 0;
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
 }
 
 }  // namespace velanto

@@ -17,9 +17,11 @@ class OdbcRuntime;
 OdbcRuntime& ProcessOdbc();
 
 // Saves the record list as an .xls workbook through the installed ODBC spreadsheet driver,
-// at a path the operator chooses; the rows become the table `tableName`. An empty list
-// ends at once. Every outcome is told through `ui`, except the driver's refusals, which
-// throw DatabaseError (the statements run before stay in the file).
+// at a path the operator chooses; the rows become the table `tableName`. The driver writes
+// a new file beside the target, which replaces the target only once the driver has closed
+// it: until then the old file stays as it was. An empty list ends at once. Every outcome is
+// told through `ui`, except failures from the connection on, which throw CommandError
+// (DatabaseError with the driver's diagnostics) and leave the target untouched.
 void SaveAsSpreadsheet(const RecordTable& list, std::string tableName, ExportUi& ui);
 void SaveAsSpreadsheet(const RecordTable& list, std::string tableName, ExportUi& ui, OdbcRuntime& odbc);
 
@@ -34,20 +36,25 @@ std::string FindExcelDriver(const InstalledDriversCall& installedDrivers);
 // the operator why, and the name is empty.
 std::string FindExcelDriver(OdbcRuntime& odbc, ExportUi& ui);
 
-// Asks for the target path in the save dialog, proposing the current local time as the name.
-// An existing file there is deleted. False when the export is to end: the dialog was
-// cancelled, or the old file could not be deleted (which is told).
+// Asks for the target path in the save dialog, proposing the current local time as the name,
+// and creates its missing folders. An existing entry there stays until the new workbook
+// replaces it. False when the export is to end: the dialog was cancelled, or the path is one
+// the driver cannot be given, or its entry cannot be replaced (each told before anything on
+// disk changes).
 bool PromptSpreadsheetPath(std::string& targetPath, ExportUi& ui);
 
 // Creates the missing folders of a path that ends in a file name (never the file itself)
-// and tells whether the path exists now.
+// and tells whether the path names an entry now, a link to nothing included.
 bool EnsurePathExists(const std::string& path);
 
 // The texts the export sends, built exactly as the driver is to receive them.
 
 // "20070315090500.xls" for 15 March 2007, 09:05:00 local time.
 std::string ProposedSpreadsheetName(const std::tm& localTime);
+// The path goes in as it is, in braces when the driver would not read it back whole bare.
 std::string SpreadsheetConnectionString(std::string_view driver, std::string_view path);
+// False for a path no connection string can hold (one with a NUL character).
+bool ConnectionStringCanCarry(std::string_view path);
 // A TEXT column named after each heading.
 std::string TableCreationSql(std::string_view table, const std::vector<std::string>& headings);
 // One row, a quoted value for each heading; an apostrophe inside a cell is doubled.

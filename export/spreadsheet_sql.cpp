@@ -17,7 +17,29 @@ void AppendLiteralText(std::string& sql, std::string_view text) {
     }
 }
 
+// A value that the driver reads back as it is without quotes or braces: nothing that ends
+// or encloses a value, and no white space at either end, which the driver would drop.
+bool IsPlainValue(std::string_view value) {
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    return !value.empty() && value != "''" && value.find_first_of(";{}\"") == std::string_view::npos &&
+           !isSpace(value.front()) && !isSpace(value.back());
+}
+
+// The value in braces, each '}' doubled: the driver reads back every character.
+std::string Braced(std::string_view value) {
+    std::string text = "{";
+    for (const char c : value) {
+        text += c;
+        if (c == '}') {
+            text += '}';
+        }
+    }
+    return text + "}";
+}
+
 }  // namespace
+
+bool ConnectionStringCanCarry(std::string_view path) { return path.find('\0') == std::string_view::npos; }
 
 std::string ProposedSpreadsheetName(const std::tm& localTime) {
     char name[64];
@@ -27,10 +49,11 @@ std::string ProposedSpreadsheetName(const std::tm& localTime) {
 }
 
 std::string SpreadsheetConnectionString(std::string_view driver, std::string_view path) {
-    std::string text = "DRIVER={";
-    text.append(driver).append("};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"");
-    text.append(path).append("\";DBQ=").append(path);
-    return text;
+    std::string text = "DRIVER=" + Braced(driver) + ";DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;";
+    if (IsPlainValue(path)) {
+        return text.append("CREATE_DB=\"").append(path).append("\";DBQ=").append(path);
+    }
+    return text.append("CREATE_DB=").append(Braced(path)).append(";DBQ=").append(Braced(path));
 }
 
 std::string TableCreationSql(std::string_view table, const std::vector<std::string>& headings) {

@@ -124,7 +124,7 @@ void CreateFolderChain(const std::string& folder) {
 void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui) {
     CreateFolderChain(folder);
     if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
-        // The file goes to the current directory instead.
+        throw FileError("Cannot save into the folder " + folder + ": " + std::strerror(errno));
     }
     const std::optional<std::string> name = FirstFreeName();
     if (!name) {

@@ -23,9 +23,10 @@ std::string TextRowLine(const RecordTable& list, std::size_t row, std::size_t co
 void CreateFolderChain(const std::string& folder);
 
 // Writes the record list into the first free name atp00.txt to atp99.txt of `folder` (made the
-// current directory, and created when missing; when that fails, of the current directory).
-// Failures to create the file are told in a message box; a failing write, flush or close
-// throws FileError, and the lines written before it stay.
+// current directory, and created when missing; of the current directory when `folder` is
+// empty). Failures to create the file are told in a message box; a folder that cannot be
+// entered, and a failing write, flush or close, throw FileError; the lines written before
+// a failing write stay.
 void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui);
 
 }  // namespace velanto

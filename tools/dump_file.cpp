@@ -1,11 +1,15 @@
 #include "tools/dump_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
 namespace velanto {
 namespace {
@@ -14,12 +18,79 @@ std::runtime_error FileError(const std::filesystem::path& path, const std::strin
     return std::runtime_error(path.string() + ": " + problem);
 }
 
+std::runtime_error SystemError(const std::filesystem::path& path) { return FileError(path, std::strerror(errno)); }
+
+// Only a regular file or a new name is written: never a device, and never a link, which the
+// new file would replace.
+void RefuseAnythingButAFile(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        if (errno != ENOENT) {
+            throw SystemError(path);
+        }
+        return;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        throw FileError(path, "is a folder");
+    }
+    if (S_ISLNK(status.st_mode)) {
+        throw FileError(path, "is a symbolic link; the image goes only to a regular file or a new name");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(path, "is a device or other special file; the image goes only to a regular file or a new name");
+    }
+}
+
+// A new file under a short hidden name in the folder of `path`, removed unless kept.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& path) {
+        std::random_device random;
+        const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+        for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+            m_path = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
+            m_file.reset(std::fopen(m_path.c_str(), "wbx"));  // created new, or not at all
+            if (!m_file && errno != EEXIST) {
+                break;
+            }
+        }
+        if (!m_file) {
+            throw SystemError(folder);
+        }
+    }
+    ~TemporaryFile() {
+        if (!m_kept) {
+            std::remove(m_path.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Writes the bytes and closes the file.
+    void WriteAndClose(const std::uint8_t* bytes, std::size_t size) {
+        if (std::fwrite(bytes, 1, size, m_file.get()) != size || std::fclose(m_file.release()) != 0) {
+            throw SystemError(m_path);
+        }
+    }
+    const std::filesystem::path& Path() const { return m_path; }
+    void Keep() { m_kept = true; }
+
+private:
+    std::filesystem::path m_path;
+    std::unique_ptr<FILE, int (*)(FILE*)> m_file{nullptr, &std::fclose};
+    bool m_kept = false;
+};
+
 }  // namespace
 
 DetectorDump LoadDumpFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw FileError(path, "is a folder");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw FileError(path, std::strerror(errno));
+        throw SystemError(path);
     }
     DetectorDump image{};
     in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
@@ -34,25 +105,13 @@ DetectorDump LoadDumpFile(const std::filesystem::path& path) {
 }
 
 void SaveDumpFile(const std::filesystem::path& path, const DetectorDump& image) {
-    std::filesystem::path temporary = path;
-    temporary += ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        out.flush();
-        if (!out) {
-            const std::string cause = std::strerror(errno);
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw FileError(temporary, cause);
-        }
+    RefuseAnythingButAFile(path);
+    TemporaryFile temporary(path);
+    temporary.WriteAndClose(image.data(), image.size());
+    if (std::rename(temporary.Path().c_str(), path.c_str()) != 0) {
+        throw SystemError(path);
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        throw FileError(path, error.message());
-    }
+    temporary.Keep();
 }
 
 }  // namespace velanto

@@ -15,11 +15,13 @@ public:
 
 // Reads a dump image from a file that must be exactly kDumpSize bytes long. Throws
 // DumpSizeError for any other length and std::runtime_error when the file cannot
-// be read, each with a message naming the file and the problem.
+// be read (a folder, for one), each with a message naming the file and the problem.
 DetectorDump LoadDumpFile(const std::filesystem::path& path);
 
 // Writes the image through a temporary file in the same folder, renamed over the
-// target only once complete, so an existing file is never left half-written.
+// target only once complete, so an existing file is never left half-written. Only a
+// regular file or a new name is written: a folder, a link or a device is refused with
+// std::runtime_error, as is any failure, each naming the path and the cause.
 void SaveDumpFile(const std::filesystem::path& path, const DetectorDump& image);
 
 }  // namespace velanto

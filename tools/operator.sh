@@ -203,14 +203,16 @@ choose_folder() {
     must "the folder chooser goes" wait_until "$patience" window_gone "$title"
 }
 
-# Types a path into the save dialog's name field and saves.
+# Types a path into the save dialog's name field and saves; with "replace", the file exists and
+# the toolkit's question whether to replace it is answered with its default, Replace.
 answer_save_dialog() {
     wait_for_window "^Export$"
     xdotool windowfocus --sync "$(visible_window "^Export$")"
     xdotool key ctrl+a type "$1"; settle
     xdotool key Return
+    if [ "${2:-}" = replace ]; then settle; xdotool key Return; fi
     must "the save dialog goes" wait_until "$patience" window_gone "^Export$"
 }
 
 save_text_into() { choose_format text; press save; choose_folder "$1"; }
-save_workbook_as() { choose_format excel; press save; answer_save_dialog "$1"; }
+save_workbook_as() { choose_format excel; press save; answer_save_dialog "$@"; }

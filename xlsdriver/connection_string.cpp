@@ -38,11 +38,21 @@ std::string ReadValue(std::string_view text, std::size_t& pos) {
         ++pos;
     if (pos < text.size() && (text[pos] == '{' || text[pos] == '"')) {
         const char close = text[pos] == '{' ? '}' : '"';
-        const std::size_t end = text.find(close, pos + 1);
-        if (end == std::string_view::npos) {
-            Malformed(pos, std::string("no closing ") + close);
+        std::string value;
+        std::size_t end = pos + 1;
+        for (;; ++end) {
+            if (end == text.size()) {
+                Malformed(pos, std::string("no closing ") + close);
+            }
+            if (text[end] == close) {
+                // Inside braces "}}" stands for one '}'.
+                if (close != '}' || end + 1 == text.size() || text[end + 1] != '}') {
+                    break;
+                }
+                ++end;
+            }
+            value += text[end];
         }
-        std::string value(text.substr(pos + 1, end - pos - 1));
         pos = end + 1;
         while (pos < text.size() && IsSpace(text[pos]))
             ++pos;
@@ -81,6 +91,11 @@ std::string Lookup(const ConnectionAttributes& attributes, const std::string& ke
 }  // namespace
 
 ConnectionAttributes ParseConnectionString(std::string_view text) {
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        // A value would end there for every file call: DBQ would name another file.
+        throw DriverError("HY090", "the connection string holds a NUL character at character " +
+                                       std::to_string(nul + 1) + " of the " + std::to_string(text.size()) + " given");
+    }
     ConnectionAttributes attributes;
     std::size_t pos = 0;
     while (pos < text.size()) {

@@ -35,14 +35,13 @@ private:
 };
 
 // A file under a fresh hidden name next to the target, removed again unless Keep() is called.
+// The name is short whatever the target's, so that it fits wherever the target's name does.
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::filesystem::path& target) {
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string name = ".";
-            name.append(target.filename().string()).append(".").append(std::to_string(random())).append(".tmp");
-            m_path = target.parent_path() / name;
+            m_path = target.parent_path() / (".velanto-" + std::to_string(random()) + ".tmp");
             const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0 || errno != EEXIST) {
                 if (fd < 0) {

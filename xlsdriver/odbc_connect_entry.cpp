@@ -104,7 +104,7 @@ SQLRETURN SQLDriverConnect(SQLHDBC connectionHandle, SQLHWND, SQLCHAR* inString,
 }
 
 // Writes the workbook. When that fails the connection stays open with everything in it,
-// so that the application may free space and disconnect again.
+// so that the application may free space and disconnect again, or roll back to give it up.
 SQLRETURN SQLDisconnect(SQLHDBC connectionHandle) {
     OdbcConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
@@ -156,7 +156,9 @@ SQLRETURN SQLGetConnectAttr(SQLHDBC connectionHandle, SQLINTEGER attribute, SQLP
     });
 }
 
-// Every statement is committed on its own, so there is never anything to commit or roll back.
+// Every statement is committed on its own, so there is nothing to commit or roll back, with
+// one exception: a rollback on a connection whose disconnect could not write the workbook
+// gives up what it holds, so that the application can disconnect and free it.
 SQLRETURN SQLEndTran(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT completionType) {
     OdbcHandle* target = AsAnyHandle(handleType, handle);
     if (!target || handleType == SQL_HANDLE_STMT) {
@@ -165,6 +167,12 @@ SQLRETURN SQLEndTran(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT compl
     return Guarded(*target, [&]() -> SQLRETURN {
         if (completionType != SQL_COMMIT && completionType != SQL_ROLLBACK) {
             throw DriverError("HY012", "invalid transaction operation code");
+        }
+        if (OdbcConnection* connection = AsConnection(handle); connection && completionType == SQL_ROLLBACK) {
+            std::lock_guard guard(connection->lock);
+            if (connection->workbook) {
+                connection->workbook->GiveUpUnsaved();
+            }
         }
         return SQL_SUCCESS;
     });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <string>
 
@@ -33,29 +34,37 @@ SQLRETURN Guarded(OdbcHandle& handle, Body&& body) {
 // Text that the application passes in: `length` bytes, or up to the NUL for SQL_NTS.
 std::string InputText(const SQLCHAR* text, SQLINTEGER length);
 
-// Copies `value` and its NUL into the application's buffer of `capacity` bytes, cut at
-// a character boundary when it does not fit (SQL_SUCCESS_WITH_INFO and 01004), and
-// reports the whole length in bytes through `length` when given.
+// How much of `value` fits in `limit` bytes without cutting a UTF-8 character.
+inline std::size_t FittingBytes(const std::string& value, std::size_t limit) {
+    std::size_t fitting = std::min(value.size(), limit);
+    while (fitting < value.size() && fitting > 0 && (static_cast<unsigned char>(value[fitting]) & 0xC0) == 0x80) {
+        --fitting;
+    }
+    return fitting;
+}
+
+// Copies `value` and its NUL into the application's buffer of `capacity` bytes and reports
+// its length in bytes through `length` when given. A value cut at a character boundary,
+// because the buffer is too small or its length is more than `Length` can count, gives
+// SQL_SUCCESS_WITH_INFO and 01004; the length reported is then that of the text available.
 template <typename Length>
 SQLRETURN OutputText(Diagnostics& diagnostics, const std::string& value, SQLPOINTER buffer, SQLLEN capacity,
                      Length* length) {
+    const std::size_t countable = length ? FittingBytes(value, std::numeric_limits<Length>::max()) : value.size();
     if (length) {
-        *length = static_cast<Length>(value.size());
+        *length = static_cast<Length>(countable);
     }
-    if (!buffer) {
-        return SQL_SUCCESS;
-    }
-    if (capacity < 0) {
-        diagnostics.Add("HY090", "the buffer length is negative");
-        return SQL_ERROR;
-    }
-    std::size_t copied = std::min(value.size(), capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0);
-    while (copied < value.size() && copied > 0 && (static_cast<unsigned char>(value[copied]) & 0xC0) == 0x80) {
-        --copied;
-    }
-    if (capacity > 0) {
-        std::memcpy(buffer, value.data(), copied);
-        static_cast<char*>(buffer)[copied] = '\0';
+    std::size_t copied = countable;
+    if (buffer) {
+        if (capacity < 0) {
+            diagnostics.Add("HY090", "the buffer length is negative");
+            return SQL_ERROR;
+        }
+        copied = FittingBytes(value, std::min(countable, capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0));
+        if (capacity > 0) {
+            std::memcpy(buffer, value.data(), copied);
+            static_cast<char*>(buffer)[copied] = '\0';
+        }
     }
     if (copied < value.size()) {
         diagnostics.Add("01004", "string data, right truncated");

@@ -12,6 +12,14 @@ constexpr std::uint16_t kContinue = 0x003C;
 constexpr std::uint16_t kExtSst = 0x00FF;
 constexpr std::size_t kStringHeader = 3;  // character count and option flags
 
+// A surrogate pair is one character: readers refuse a workbook that splits one between records.
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// The bytes the character starting at unit `at` takes.
+std::size_t CharacterBytes(const std::u16string& text, std::size_t at, std::size_t width) {
+    return IsHighSurrogate(text[at]) ? 2 * width : width;
+}
+
 // Texts whose characters all fit in one byte are stored one byte a character.
 bool Compressible(const std::u16string& text) {
     return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x100; });
@@ -35,7 +43,7 @@ std::pair<std::size_t, std::size_t> WriteString(BiffStream& stream, const std::u
     const bool narrow = Compressible(text);
     const std::size_t width = narrow ? 1 : 2;
     const std::uint8_t flags = narrow ? 0x00 : 0x01;
-    if (stream.Room() < kStringHeader + (text.empty() ? 0 : width)) {
+    if (stream.Room() < kStringHeader + (text.empty() ? 0 : CharacterBytes(text, 0, width))) {
         stream.End();
         stream.Begin(kContinue);
     }
@@ -44,14 +52,17 @@ std::pair<std::size_t, std::size_t> WriteString(BiffStream& stream, const std::u
     AppendU16(out, static_cast<std::uint16_t>(text.size()));
     AppendU8(out, flags);
     for (std::size_t written = 0; written < text.size();) {
-        if (stream.Room() < width) {
+        if (stream.Room() < CharacterBytes(text, written, width)) {
             stream.End();
             stream.Begin(kContinue);
             AppendU8(out, flags);
         }
-        const std::size_t count = std::min(text.size() - written, stream.Room() / width);
-        AppendCharacters(out, text, written, count, narrow);
-        written += count;
+        std::size_t end = written + std::min(text.size() - written, stream.Room() / width);
+        if (end < text.size() && IsHighSurrogate(text[end - 1])) {
+            --end;
+        }
+        AppendCharacters(out, text, written, end - written, narrow);
+        written = end;
     }
     return start;
 }

@@ -22,7 +22,9 @@ void CreateEmptyWorkbook(const std::filesystem::path& path, bool firstRowHasName
         if (error.code() == std::errc::file_exists) {
             RefuseExisting(path);
         }
-        if (error.code() == std::errc::no_such_file_or_directory) {
+        std::error_code ignored;
+        if (error.code() == std::errc::no_such_file_or_directory &&
+            !std::filesystem::exists(path.parent_path(), ignored)) {
             throw DriverError("08001", "cannot create the workbook " + path.string() + ": the folder " +
                                            path.parent_path().string() + " does not exist");
         }
@@ -60,7 +62,14 @@ WorkbookConnection::WorkbookConnection(const ConnectionOptions& options)
         CreateEmptyWorkbook(options.createPath, options.firstRowHasNames);
     }
     if (tablesElsewhere && !m_readOnly) {
-        CreateEmptyWorkbook(m_path, options.firstRowHasNames);
+        try {
+            CreateEmptyWorkbook(m_path, options.firstRowHasNames);
+        } catch (const DriverError&) {
+            if (creates) {
+                std::filesystem::remove(options.createPath, ignored);  // a failed connect leaves nothing
+            }
+            throw;
+        }
     }
 }
 
@@ -86,6 +95,7 @@ long WorkbookConnection::Execute(const SqlStatement& statement) {
         m_workbook.DropSheet(std::get<DropTableStatement>(statement).table);
     }
     m_changed = true;
+    m_saveFailed = false;
     return rows;
 }
 
@@ -128,9 +138,17 @@ void WorkbookConnection::Save() {
     try {
         WriteFileWhole(m_path, EncodeXlsFile(m_workbook), Placement::kReplace);
     } catch (const std::exception& error) {
+        m_saveFailed = true;
         throw DriverError("HY000", "cannot write the workbook " + m_path.string() + ": " + error.what());
     }
     m_changed = false;
+    m_saveFailed = false;
+}
+
+void WorkbookConnection::GiveUpUnsaved() {
+    if (m_saveFailed) {
+        m_changed = false;
+    }
 }
 
 }  // namespace velanto

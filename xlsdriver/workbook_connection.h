@@ -17,7 +17,7 @@ public:
     // names another file that does not exist yet; the tables go to DBQ (CREATE_DB when
     // there is no DBQ). A read-only connection creates nothing. Throws DriverError 08001
     // when no workbook is named, the folder is missing or not writable, or the workbook
-    // exists already.
+    // exists already; a connection that fails creates no file.
     explicit WorkbookConnection(const ConnectionOptions& options);
     // Saves what was not saved yet; a failure here cannot be reported and is dropped.
     ~WorkbookConnection();
@@ -32,6 +32,10 @@ public:
     // HY000; the file is then as it was.
     void Save();
 
+    // Right after a Save that failed, gives up what it could not write, so that the
+    // connection can close without writing; the file keeps what it last held.
+    void GiveUpUnsaved();
+
     const std::filesystem::path& Path() const { return m_path; }
     bool ReadOnly() const { return m_readOnly; }
 
@@ -43,6 +47,7 @@ private:
     bool m_readOnly;
     Workbook m_workbook;
     bool m_changed = false;
+    bool m_saveFailed = false;  // the last Save failed and no statement ran since
 };
 
 }  // namespace velanto

@@ -77,6 +77,28 @@ save_into_a_folder_nobody_may_write() {
     check "a save after failed ones works" workbook_holds "$work/saved/again.xls" "$work/full"
 }
 
+# A ';' in the folder and the name: the rows go to the file chosen, which replaces the older one,
+# and to no other. Then, past the file-size limit, the save fails in a box, velanto lives on,
+# and the file keeps what it held.
+save_workbook_with_a_semicolon() {
+    local folder="$work/saved;x=1"
+    mkdir -p "$folder"
+    echo "an older export" > "$folder/data;x=1.xls"
+    save_workbook_as "$folder/data;x=1.xls" replace
+    answer_box "^velanto$"                   # "Export file save to...!"
+    check "the workbook named with a ';' holds the decoded rows" workbook_holds "$folder/data;x=1.xls" "$work/full"
+    check "nothing but the workbook is in its folder" test "$(ls -A "$folder")" = "data;x=1.xls"
+
+    echo "an older export" > "$folder/data;x=1.xls"
+    prlimit --pid "$velanto_pid" --fsize=65536:
+    save_workbook_as "$folder/data;x=1.xls" replace
+    answer_box "^velanto$"                   # the driver cannot write: File too large
+    prlimit --pid "$velanto_pid" --fsize=unlimited:
+    check "velanto outlives the file-size limit" kill -0 "$velanto_pid"
+    check "the file over the limit keeps what it held" grep -qx "an older export" "$folder/data;x=1.xls"
+    check "nothing is left beside it" test "$(ls -A "$folder")" = "data;x=1.xls"
+}
+
 # Start pressed again while the detector still sends: velanto lets the rest of that answer pass, asks
 # again once the line is quiet, and shows exactly the new answer's rows.
 start_again_mid_transfer() {
@@ -271,6 +293,7 @@ if [ "$mode" = memcheck ]; then
     scenario memory_checked_close
 else
     scenario save_into_a_folder_nobody_may_write
+    scenario save_workbook_with_a_semicolon
     scenario start_again_mid_transfer
     scenario damaged_answer_is_shown_only_on_yes
     scenario no_answer_and_a_stopped_answer_are_reported

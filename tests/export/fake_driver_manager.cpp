@@ -10,6 +10,8 @@ namespace {
 FakeDriverManager* g_fake = nullptr;
 int g_environmentToken;
 int g_connectionToken;
+bool g_connected = false;
+bool g_rolledBack = false;
 std::uintptr_t g_nextStatement = 0x1000;
 std::vector<std::string> g_pendingDiagnostics;
 
@@ -61,6 +63,7 @@ SQLRETURN DriverConnect(SQLHDBC, SQLHWND, SQLCHAR* text, SQLSMALLINT, SQLCHAR* c
     }
     completed[0] = '\0';
     *length = 0;
+    g_connected = true;
     return SQL_SUCCESS;
 }
 
@@ -71,11 +74,24 @@ SQLRETURN GetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT, SQL
 
 SQLRETURN Disconnect(SQLHDBC) {
     g_fake->calls.push_back("SQLDisconnect");
+    if (g_fake->refuseDisconnectUntilRollback && !g_rolledBack) {
+        return Failure();
+    }
+    g_connected = false;
+    return SQL_SUCCESS;
+}
+
+SQLRETURN Transact(SQLHENV, SQLHDBC, SQLUSMALLINT type) {
+    g_fake->calls.push_back("SQLTransact " + std::to_string(type));
+    g_rolledBack = type == SQL_ROLLBACK;
     return SQL_SUCCESS;
 }
 
 SQLRETURN FreeConnect(SQLHDBC) {
     g_fake->calls.push_back("SQLFreeConnect");
+    if (g_connected) {
+        return SQL_ERROR;  // the driver manager's function sequence error
+    }
     --g_fake->connectionsLive;
     return SQL_SUCCESS;
 }
@@ -152,6 +168,8 @@ SQLRETURN GetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* state,
 FakeDriverManager::FakeDriverManager() {
     g_fake = this;
     g_pendingDiagnostics.clear();
+    g_connected = false;
+    g_rolledBack = false;
 }
 
 FakeDriverManager::~FakeDriverManager() { g_fake = nullptr; }
@@ -159,9 +177,9 @@ FakeDriverManager::~FakeDriverManager() { g_fake = nullptr; }
 InstallerCalls FakeDriverManager::Installer() { return {GetInstalledDrivers}; }
 
 DriverManagerCalls FakeDriverManager::Calls() {
-    return {AllocEnv,  FreeEnv,       AllocConnect, SetConnectOption, DriverConnect, GetInfo,
-            Disconnect, FreeConnect,  AllocStmt,    SetStmtOption,    ExecDirect,    NumResultCols,
-            Fetch,      MoreResults,  Cancel,       FreeStmt,         GetDiagRec};
+    return {AllocEnv,    FreeEnv,   AllocConnect,  SetConnectOption, DriverConnect, GetInfo,
+            Disconnect,  Transact,  FreeConnect,   AllocStmt,        SetStmtOption, ExecDirect,
+            NumResultCols, Fetch,   MoreResults,   Cancel,           FreeStmt,      GetDiagRec};
 }
 
 int FakeDriverManager::Count(const std::string& callPrefix) const {

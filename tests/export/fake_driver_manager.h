@@ -15,6 +15,7 @@ struct FakeDriverManager {
     // Script
     std::string installedDrivers = std::string("velanto Excel Driver (*.xls)\0", 29);  // the list, without its end
     bool refuseConnection = false;
+    bool refuseDisconnectUntilRollback = false;  // as a driver that cannot write its file
     bool refuseQueryTimeout = false;
     SQLUSMALLINT apiConformance = SQL_OAC_LEVEL1;
     std::string failingStatement;           // SQLExecDirect fails for a statement holding this
@@ -25,7 +26,7 @@ struct FakeDriverManager {
     std::vector<std::string> calls;  // "SQLExecDirect <text>", "SQLCancel", "SQLFreeStmt 1" ...
     int environmentsMade = 0;
     int environmentsLive = 0;
-    int connectionsLive = 0;
+    int connectionsLive = 0;  // a connected handle cannot be freed: it stays live
     std::set<SQLHSTMT> statementsLive;
     int queryTimeoutRequests = 0;
     int rowsFetched = 0;

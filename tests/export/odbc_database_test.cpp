@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 
 #include "export/export_error.h"
@@ -9,6 +12,7 @@
 #include "export/spreadsheet_export.h"
 #include "tests/export/fake_driver_manager.h"
 #include "tests/export/fake_export_ui.h"
+#include "tests/export/scratch_folder.h"
 
 namespace velanto {
 namespace {
@@ -112,6 +116,39 @@ TEST_F(OdbcDatabaseTest, FailingStatementIsCancelledDroppedAndThrown) {
               "[velanto] a value is not UTF-8 text");
     EXPECT_THAT(std::vector(fake.calls.end() - 2, fake.calls.end()), ElementsAre("SQLCancel", "SQLFreeStmt 1"));
     EXPECT_THAT(fake.statementsLive, IsEmpty());
+}
+
+// Whatever fails once the save has begun, the confirmed file keeps what it held, nothing is
+// left beside it, and the connection goes: after a disconnect that could not write, by
+// giving up what the driver holds.
+TEST(SpreadsheetSave, FailureKeepsTheConfirmedFileAndFreesTheConnection) {
+    struct Fault {
+        bool refuseConnection;
+        std::string failingStatement;
+        bool refuseDisconnect;
+    };
+    for (const Fault& fault : {Fault{true, "", false}, Fault{false, "'4660'", false}, Fault{false, "", true}}) {
+        FakeDriverManager fake;
+        fake.refuseConnection = fault.refuseConnection;
+        fake.failingStatement = fault.failingStatement;
+        fake.refuseDisconnectUntilRollback = fault.refuseDisconnect;
+        OdbcRuntime odbc{FakeDriverManager::Installer(), FakeDriverManager::Calls()};
+        testing::ScratchFolder scratch;
+        MemoryRecordTable list;
+        list.InsertRow(0);
+        list.SetCellText(0, 0, "4660");
+        FakeExportUi ui;
+        ui.savePath = scratch / "old.xls";
+        std::ofstream(*ui.savePath) << "an older export";
+
+        EXPECT_THROW(SaveAsSpreadsheet(list, "velanto", ui, odbc), DatabaseError);
+        EXPECT_TRUE(ui.shown.empty());
+        std::ifstream old(*ui.savePath);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "an older export");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);
+        EXPECT_EQ(fake.connectionsLive, 0);
+        EXPECT_EQ(fake.Count("SQLTransact 1"), fault.refuseDisconnect ? 1 : 0);  // SQL_ROLLBACK
+    }
 }
 
 TEST_F(OdbcDatabaseTest, SaveWithTheDialogCancelledConnectsToNothingAndShowsNothing) {

@@ -53,7 +53,7 @@ TEST(PromptSpreadsheetPath, AsksWithTheTimeNameAndTheTwoFilters) {
     EXPECT_THAT(request.filters, ElementsAre(Pair("Excel文件(*.xls)", "*.xls"), Pair("所有文件 (*.*)", "*.*")));
 }
 
-TEST(PromptSpreadsheetPath, ChosenPathGetsItsFoldersAndLosesItsOldFile) {
+TEST(PromptSpreadsheetPath, ChosenPathGetsItsFoldersAndKeepsItsOldEntryForNow) {
     ScratchFolder scratch;
     FakeExportUi ui;
     std::string path;
@@ -66,7 +66,12 @@ TEST(PromptSpreadsheetPath, ChosenPathGetsItsFoldersAndLosesItsOldFile) {
     ui.savePath = scratch / "old.xls";
     std::ofstream(*ui.savePath) << "confirmed for overwriting";
     EXPECT_TRUE(PromptSpreadsheetPath(path, ui));
-    EXPECT_FALSE(fs::exists(*ui.savePath));
+    EXPECT_TRUE(fs::exists(*ui.savePath)) << "replaced only by a complete workbook";
+
+    ui.savePath = scratch / "dangling.xls";
+    fs::create_symlink(scratch / "nowhere", *ui.savePath);
+    EXPECT_TRUE(EnsurePathExists(*ui.savePath)) << "a link to nothing is an entry all the same";
+    EXPECT_TRUE(PromptSpreadsheetPath(path, ui));
     EXPECT_TRUE(ui.shown.empty());
 }
 

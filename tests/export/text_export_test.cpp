@@ -131,6 +131,18 @@ TEST_F(TextExport, AFolderThatTakesNoFileGivesCreateFileFailed) {
     EXPECT_EQ(m_ui.shown[0], "CreateFile failed\xEF\xBC\x81");
 }
 
+TEST_F(TextExport, AFolderThatCannotBeEnteredIsToldAndNothingGoesElsewhere) {
+    Touch("file");
+    fs::current_path(m_folder);
+    try {
+        SaveAsText(OneRow(), (m_folder / "file/sub").string(), m_ui);
+        ADD_FAILURE() << "no FileError";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find((m_folder / "file/sub").string()), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), {}), 1);
+}
+
 TEST_F(TextExport, AFailingWriteThrowsAFileErrorAndKeepsTheLinesBefore) {
     MemoryRecordTable list = OneRow();
     for (std::size_t row = 1; row < 500; ++row) {

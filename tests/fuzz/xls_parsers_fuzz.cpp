@@ -37,7 +37,8 @@ void ParseConnection(std::string_view text) {
         Require(options.workbookPath.size() <= text.size(), "a value longer than the whole string");
     } catch (const velanto::DriverError& error) {
         RequireWellFormed(error);
-        Require(error.Sqlstate() == "08001", "a connection string refused with another SQLSTATE");
+        const bool nul = text.find('\0') != std::string_view::npos;
+        Require(error.Sqlstate() == (nul ? "HY090" : "08001"), "a connection string refused with another SQLSTATE");
     }
 }
 

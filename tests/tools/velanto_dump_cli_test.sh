@@ -25,6 +25,23 @@ check "a missing file exits with 1" test $? = 1
 "$tool" generate --records 2001 -o "$work/c.bin" 2> /dev/null
 check "more records than the image holds is refused" test $? = 2
 check "nothing is written for a refused command" test ! -e "$work/c.bin"
+# generate writes only a regular file or a new name, and every refusal says why.
+mkdir "$work/folder"
+echo "kept" > "$work/target"
+ln -s "$work/target" "$work/link"
+mkfifo "$work/fifo"
+for refused in folder link fifo; do
+    "$tool" generate -o "$work/$refused" 2> "$work/err.txt"
+    check "generate -o $refused exits with 1" test $? = 1
+    check "generate -o $refused says why" grep -Eq "$refused: is a (folder|symbolic link|device)" "$work/err.txt"
+done
+check "the link stays a link to the file it was" test "$(readlink "$work/link")" = "$work/target"
+check "the link's file is untouched" test "$(cat "$work/target")" = kept
+check "the special file stays one" test -p "$work/fifo"
+"$tool" decode "$work/folder" 2> "$work/err.txt"
+check "decode of a folder exits with 1 and says so" test $? = 1
+check "decode of a folder says so" grep -q "is a folder" "$work/err.txt"
+
 "$tool" frobnicate 2> /dev/null
 check "an unknown command exits with 2" test $? = 2
 check "--help describes both commands" bash -c "'$tool' --help | grep -q 'velanto-dump decode FILE'"

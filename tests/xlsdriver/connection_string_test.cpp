@@ -27,6 +27,7 @@ TEST(ConnectionString, ValueFormsKeywordsAndRepeats) {
     const ConnectionAttributes attributes =
         ParseConnectionString(" dbq = {a;b=} ; Create_Db=\"x;y\" ;;other=thing;DBQ=second; readonly = yes ;");
     EXPECT_EQ(attributes.at("DBQ"), "a;b=") << "braces keep everything, the first DBQ wins";
+    EXPECT_EQ(ParseConnectionString("DBQ={ a}}b; }").at("DBQ"), " a}b; ") << "spaces and a doubled }";
     EXPECT_EQ(attributes.at("CREATE_DB"), "x;y");
     EXPECT_EQ(attributes.at("OTHER"), "thing");
     const ConnectionOptions options = ReadConnectionOptions(attributes);
@@ -51,6 +52,17 @@ TEST(ConnectionString, MalformedStringsNameThePlace) {
     EXPECT_NE(message("DBQ=a;junk;").find("character 7"), std::string::npos);
     EXPECT_NE(message("=a").find("keyword"), std::string::npos);
     EXPECT_NE(message("READONLY=maybe").find("READONLY=maybe"), std::string::npos);
+    EXPECT_NE(message("DBQ={a}}.xls").find("character 5: no closing }"), std::string::npos);
+}
+
+TEST(ConnectionString, NulCharacterIsRefusedNotCut) {
+    try {
+        ParseConnectionString(std::string_view("DBQ=/d/a.xls\0.old", 17));
+        ADD_FAILURE() << "a NUL was accepted";
+    } catch (const DriverError& error) {
+        EXPECT_EQ(error.Sqlstate(), "HY090");
+        EXPECT_NE(std::string(error.what()).find("character 13"), std::string::npos) << error.what();
+    }
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "tests/xlsdriver/odbc_test_support.h"
 
@@ -57,6 +59,34 @@ TEST(OdbcDriverLibrary, FreeingAnOpenConnectionWritesTheWorkbook) {
     EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);  // its statement goes with it
     EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
     EXPECT_EQ(testing::ReadWithXlrd(path).at(0).rows, (std::vector<std::vector<std::string>>{{"a"}, {"written"}}));
+}
+
+// A message longer than SQLGetDiagRec's length can count comes cut, with 01004, never with a
+// length that wrapped.
+TEST(OdbcDriverLibrary, DiagnosticLongerThanItsLengthCanCountIsCut) {
+    const DriverLibrary driver;
+    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
+    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
+    const auto connect = driver.Get<decltype(SQLDriverConnect)>("SQLDriverConnect");
+    const auto diagnostic = driver.Get<decltype(SQLGetDiagRec)>("SQLGetDiagRec");
+    SQLHANDLE env = nullptr, dbc = nullptr;
+    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
+    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
+    const std::string connection = "DBQ=/nonexistent/" + std::string(40000, 'n') + "/book.xls";
+    ASSERT_EQ(connect(dbc, nullptr, (SQLCHAR*)connection.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+              SQL_ERROR);
+
+    std::vector<SQLCHAR> message(32767);
+    SQLCHAR state[6] = "";
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    EXPECT_EQ(diagnostic(SQL_HANDLE_DBC, dbc, 1, state, &native, message.data(), 32767, &length),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_GT(length, 32000);
+    EXPECT_LE(std::strlen(reinterpret_cast<char*>(message.data())), static_cast<std::size_t>(length));
+
+    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
+    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
 }
 
 TEST(OdbcDriverLibrary, GetFunctionsNamesWhatIsThere) {

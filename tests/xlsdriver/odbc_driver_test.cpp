@@ -88,6 +88,45 @@ TEST_F(OdbcDriverTest, ConnectingToAMissingFolderCreatesNothing) {
     EXPECT_THAT(result.message, HasSubstr((m_folder / "missing").string() + " does not exist"));
     EXPECT_FALSE(fs::exists(m_folder / "missing"));
     ExpectSqlstate(session.DriverConnect("DRIVER={" + testing::kDriverName + "};FIRSTROWHASNAMES=1"), "08001");
+
+    // The workbook CREATE_DB made goes again when DBQ's cannot be made.
+    ExpectSqlstate(session.DriverConnect("DRIVER={" + testing::kDriverName + "};CREATE_DB=" + Workbook() + ";DBQ=" + path),
+                   "08001");
+    EXPECT_FALSE(fs::exists(Workbook()));
+    // A folder that is there but takes no new files (even from root) is not said to be missing.
+    const CallResult refused = session.DriverConnect(testing::ExportConnectionString("/proc/book.xls"));
+    ExpectSqlstate(refused, "08001");
+    EXPECT_THAT(refused.message, ::testing::Not(HasSubstr("does not exist")));
+}
+
+// The driver's own temporary name fits wherever the workbook's name does.
+TEST_F(OdbcDriverTest, ANameOfTwoHundredAndFiftyFiveBytesIsWritten) {
+    const std::string name = std::string(251, 'n') + ".xls";
+    OdbcSession session;
+    ASSERT_TRUE(SQL_SUCCEEDED(session.DriverConnect(testing::ExportConnectionString(Workbook(name))).code));
+    ASSERT_EQ(session.Execute("CREATE TABLE t (a TEXT)").code, SQL_SUCCESS);
+    ASSERT_EQ(session.Execute("INSERT INTO t VALUES ('1')").code, SQL_SUCCESS);
+    const CallResult closed = session.Disconnect();
+    ASSERT_EQ(closed.code, SQL_SUCCESS) << closed.message;
+    EXPECT_EQ(RowsOf(Workbook(name)), (std::vector<std::vector<std::string>>{{"a"}, {"1"}}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 1);
+}
+
+// After a disconnect that could not write, a rollback gives the workbook up: the connection
+// then closes without writing, and the driver manager can free it.
+TEST_F(OdbcDriverTest, RollbackAfterAFailedDisconnectLetsTheConnectionGo) {
+    OdbcSession session;
+    ASSERT_EQ(session.DriverConnect(testing::ExportConnectionString(Workbook())).code, SQL_SUCCESS);
+    ASSERT_EQ(session.Execute("CREATE TABLE velanto (a TEXT)").code, SQL_SUCCESS);
+    EXPECT_EQ(SQLTransact(session.Environment(), session.Connection(), SQL_ROLLBACK), SQL_SUCCESS);
+    fs::remove(Workbook());
+    fs::create_directory(Workbook());  // the workbook cannot take its place
+    ExpectSqlstate(session.Disconnect(), "HY000");
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_DBC, session.Connection()), SQL_ERROR) << "still connected";
+    ASSERT_EQ(SQLTransact(session.Environment(), session.Connection(), SQL_ROLLBACK), SQL_SUCCESS);
+    ASSERT_EQ(session.Disconnect().code, SQL_SUCCESS);
+    EXPECT_TRUE(fs::is_directory(Workbook()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 1);
 }
 
 TEST_F(OdbcDriverTest, AnExistingFileIsNeverRewritten) {

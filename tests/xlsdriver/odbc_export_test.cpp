@@ -126,5 +126,25 @@ TEST(OdbcExport, UnicodeTextAndDoubledApostrophes) {
               std::vector<std::string>(expected.begin(), expected.end() - 1));
 }
 
+// Texts of characters beyond 16 bits, each shifted by one unit, long enough to run on into
+// CONTINUE records: the records' ends meet the pairs at every place, and never split one.
+TEST(OdbcExport, CharactersBeyondSixteenBitsAcrossRecordEnds) {
+    testing::ScratchFolder folder;
+    const std::string path = (folder / "pairs.xls").string();
+    Rows rows;
+    for (int shift = 0; shift < 4; ++shift) {
+        std::vector<std::string> cells(10, "");
+        cells[0] = std::string(static_cast<std::size_t>(shift), 'x');
+        for (int i = 0; i < 3000; ++i) {
+            cells[0] += "\xF0\x9F\x98\x80";
+        }
+        rows.push_back(cells);
+    }
+    Export(path, rows);
+    Rows expected = {kHeadings};
+    expected.insert(expected.end(), rows.begin(), rows.end());
+    EXPECT_EQ(testing::ReadWithXlrd(path).at(0).rows, expected);
+}
+
 }  // namespace
 }  // namespace velanto
