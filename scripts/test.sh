@@ -11,6 +11,7 @@ jobs=$(nproc)
 # life of the process, which the leak checker is told about.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export NO_AT_BRIDGE=1  # GTK's accessibility bridge keeps strings of its start-up for good
+export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp"
 passed=0
 failed=0
 
