@@ -67,7 +67,6 @@ public:
     Outcome Tick(Clock::time_point now, bool inputPending);
 
     Phase CurrentPhase() const { return m_phase; }
-    bool IsUnderWay() const { return m_phase != Phase::Idle; }
     // The answer gathered so far: its length and its header's count.
     AnswerFindings Findings() const;
     // The image: the first kDumpSize bytes of the answer.

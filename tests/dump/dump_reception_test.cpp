@@ -113,7 +113,7 @@ TEST_P(ReceptionCases, EndAsTheLineDictates) {
 
     ASSERT_EQ(line.outcomes.size(), 2u) << c.name;
     EXPECT_EQ(line.outcomes[1].outcome, c.expected) << c.name;
-    EXPECT_FALSE(reception.IsUnderWay());
+    EXPECT_EQ(reception.CurrentPhase(), DumpReception::Phase::Idle);
     const Clock::duration waited = line.outcomes[1].at - lastByte;
     switch (c.expected) {
         case Outcome::AnswerEnded:
