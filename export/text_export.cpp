@@ -139,10 +139,6 @@ void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui
         return;
     }
     TextFile file(descriptor, CurrentFolder() + "/" + *name);
-    if (!IsTaken(*name)) {
-        ui.ShowMessage("Failed");
-        return;
-    }
     file.Write(TextTimeLine(LocalTimeNow()));
     file.Write(std::string(kTextHeadingLine) + kLineEnd);
     const std::size_t columns = list.ColumnCount();
