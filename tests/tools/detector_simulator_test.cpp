@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch_folder.h"
 #include "tests/tools/simulator_process.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
@@ -19,6 +20,7 @@
 namespace velanto {
 namespace {
 
+using testing::PrivateDeviceMap;
 using testing::SimulatorProcess;
 
 // The client's end of the simulator's line.
@@ -66,17 +68,8 @@ std::vector<std::uint8_t> Bytes(const DetectorDump& image, std::size_t from, std
 
 class DetectorSimulator : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velanto-detector-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-        ::setenv("XDG_CONFIG_HOME", pattern, 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(m_folder);
-    }
-    std::filesystem::path m_folder;
+    const PrivateDeviceMap m_deviceMap;
+    const std::filesystem::path& m_folder = m_deviceMap.ConfigHome();
 };
 
 TEST_F(DetectorSimulator, AnswersEveryRequestWithTheImageAndIgnoresOtherBytes) {
