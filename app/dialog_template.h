@@ -7,16 +7,10 @@ namespace velanto {
 // The kinds of control a dialog template lays out.
 enum class ControlKind { PushButton, DropDownList, ListView, ProgressBar, GroupBox, StaticText, IconPicture };
 
-// Control styles that matter here, named after the Windows styles the templates carry.
+// The control styles velanto acts on, named after the Windows styles the templates carry.
 namespace ControlStyle {
-inline constexpr unsigned TabStop = 1u << 0;        // WS_TABSTOP
-inline constexpr unsigned Group = 1u << 1;          // WS_GROUP
-inline constexpr unsigned Border = 1u << 2;         // WS_BORDER
-inline constexpr unsigned VScroll = 1u << 3;        // WS_VSCROLL
-inline constexpr unsigned Sort = 1u << 4;           // CBS_SORT
-inline constexpr unsigned Report = 1u << 5;         // LVS_REPORT
-inline constexpr unsigned DefaultButton = 1u << 6;  // BS_DEFPUSHBUTTON
-inline constexpr unsigned NoPrefix = 1u << 7;       // SS_NOPREFIX
+inline constexpr unsigned Sort = 1u << 0;           // CBS_SORT
+inline constexpr unsigned DefaultButton = 1u << 1;  // BS_DEFPUSHBUTTON
 }  // namespace ControlStyle
 
 // A rectangle in dialog units: horizontal units are a quarter of the dialog font's

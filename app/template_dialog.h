@@ -18,10 +18,6 @@ public:
 
     const DialogTemplate& Layout() const { return m_layout; }
 
-    // The pixel rectangle of a template rectangle, with the dialog's own font: each edge is
-    // converted on its own, as the dialog manager maps a template.
-    wxRect ToPixels(const DialogUnitRect& rect) const;
-
 protected:
     // Enter pressed while `focus` has the keyboard focus and is not a button; true when handled.
     virtual bool OnEnter(wxWindow* focus);
@@ -29,6 +25,9 @@ protected:
     void Finish(int result);
 
 private:
+    // The pixel rectangle of a template rectangle, with the dialog's own font: each edge is
+    // converted on its own, as the dialog manager maps a template.
+    wxRect ToPixels(const DialogUnitRect& rect) const;
     wxWindow* CreateControl(const ControlTemplate& control, const ListViewFactory& makeListView);
     // F1 asks the application for this dialog's help; Escape cancels; Enter presses the focused button.
     void OnCharHook(wxKeyEvent& event);

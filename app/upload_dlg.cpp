@@ -29,9 +29,6 @@ constexpr const char* kFolderChooserTitle = "Please choose the folder you want t
 constexpr int kReceptionTickMilliseconds = 25;
 constexpr auto kPulseInterval = std::chrono::milliseconds(100);
 
-// The folder chosen last in this run; a cancelled chooser leaves it as it is.
-std::string s_browsePath;
-
 RecordListView* MakeRecordList(wxWindow* parent, const ControlTemplate& control, wxPoint position, wxSize size) {
     return new RecordListView(parent, control.id, position, size);
 }
@@ -42,6 +39,8 @@ Control* ControlById(wxWindow& dialog, int id) {
 }
 
 }  // namespace
+
+std::string s_browsePath;
 
 CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
     : TemplateDialog(parent, kMainDialogTemplate, MakeRecordList),
@@ -195,8 +194,6 @@ void CUploadDlg::OnSave() {
             break;
         case 1:
             SaveAsText();
-            break;
-        default:
             break;
     }
 }

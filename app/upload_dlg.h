@@ -17,6 +17,10 @@ namespace velanto {
 
 class RecordListView;
 
+// The folder chosen last in this run, shared by every main dialog of the process; a cancelled
+// chooser leaves it as it is.
+extern std::string s_browsePath;
+
 // The main dialog: the record list, the port and format lists, the progress bar, and the
 // serial port that fills the list from the detector.
 class CUploadDlg final : public TemplateDialog {

@@ -42,7 +42,9 @@ std::string DiagnosticText(const DriverManagerCalls& calls, SQLSMALLINT handleTy
     return text;
 }
 
-// Reads every row of every result set the statement produced.
+// Reads every row of every result set the statement produced. velanto's own driver answers its
+// statements with no result set, so it leaves at the first test; another .xls driver may answer a
+// statement with result sets, which are read to the end before the statement is dropped.
 SQLRETURN FetchToEnd(const DriverManagerCalls& calls, SQLHSTMT statement) {
     for (;;) {
         SQLSMALLINT columns = 0;

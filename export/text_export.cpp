@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "descriptor/unique_descriptor.h"
 #include "export/export_error.h"
 #include "export/local_time.h"
 #include "export/gbk_text.h"
@@ -25,35 +26,18 @@ constexpr int kNameCount = 100;
 class TextFile {
 public:
     TextFile(int descriptor, std::string path) : m_descriptor(descriptor), m_path(std::move(path)) {}
-    ~TextFile() {
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-        }
-    }
-    TextFile(const TextFile&) = delete;
-    TextFile& operator=(const TextFile&) = delete;
 
     void Write(const std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t written = ::write(m_descriptor, bytes.data() + done, bytes.size() - done);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                Fail("write to", written == 0 ? ENOSPC : errno);  // no bytes taken: the device is full
-            }
-            done += static_cast<std::size_t>(written);
+        if (!WriteAll(m_descriptor.Get(), bytes.data(), bytes.size())) {
+            Fail("write to", errno);
         }
     }
 
     void FlushAndClose() {
-        if (::fsync(m_descriptor) != 0 && errno != EINVAL) {
+        if (::fsync(m_descriptor.Get()) != 0 && errno != EINVAL) {
             Fail("flush", errno);
         }
-        const int descriptor = m_descriptor;
-        m_descriptor = -1;
-        if (::close(descriptor) != 0) {
+        if (m_descriptor.Close() != 0) {
             Fail("close", errno);
         }
     }
@@ -63,7 +47,7 @@ private:
         throw FileError("Could not " + std::string(action) + " the file " + m_path + ": " + std::strerror(cause));
     }
 
-    int m_descriptor;
+    UniqueDescriptor m_descriptor;
     std::string m_path;
 };
 
@@ -139,10 +123,6 @@ void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui
         return;
     }
     TextFile file(descriptor, CurrentFolder() + "/" + *name);
-    if (!IsTaken(*name)) {
-        ui.ShowMessage("Failed");
-        return;
-    }
     file.Write(TextTimeLine(LocalTimeNow()));
     file.Write(std::string(kTextHeadingLine) + kLineEnd);
     const std::size_t columns = list.ColumnCount();

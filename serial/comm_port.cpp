@@ -7,6 +7,13 @@
 #include <system_error>
 
 namespace velanto {
+namespace {
+
+// Each read and write limit at one second: the port's settings wherever it runs. The POSIX layer
+// waits in poll() and needs none of them; a Windows layer hands them to SetCommTimeouts.
+constexpr CommTimeouts kPortTimeouts{1000, 1000, 1000, 1000, 1000};
+
+}  // namespace
 
 void CCommPort::Device::Close() {
     if (m_descriptor >= 0) {
@@ -69,7 +76,6 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     m_openFailure = PortOpenFailure::None;
     m_waitEvents[kReadCompletion] = m_device.Get();
 
-    m_timeouts = {1000, 1000, 1000, 1000, 1000};
     ConfigureDevice(settings);
     m_platform.Purge(m_device.Get());
     return true;
@@ -78,7 +84,7 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
 // Stops at the first step that fails, after reporting it; the device keeps the settings it had reached.
 bool CCommPort::ConfigureDevice(const char* settings) {
     const int device = m_device.Get();
-    if (!m_platform.SetTimeouts(device, m_timeouts)) {
+    if (!m_platform.SetTimeouts(device, kPortTimeouts)) {
         ReportPortError("SetCommTimeouts()");
         return false;
     }
@@ -91,7 +97,6 @@ bool CCommPort::ConfigureDevice(const char* settings) {
         return false;
     }
     m_control.rtsControl = RTS_CONTROL_ENABLE;
-    m_control.eventChar = 'q';
     if (!BuildCommDcb(settings, m_control)) {
         ReportPortError("BuildCommDCB()");
         return false;

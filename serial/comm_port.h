@@ -107,7 +107,6 @@ private:
     // What the monitor waits on, in this order: the shutdown event, the device itself (its readiness takes
     // the place of a read-completion event), the write-request event.
     std::array<int, 3> m_waitEvents{-1, -1, -1};
-    CommTimeouts m_timeouts;
     DeviceControlBlock m_control;
     PortOwner* m_ownerWindow = nullptr;
     int m_portNumber = 0;

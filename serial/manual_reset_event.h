@@ -1,21 +1,20 @@
 #pragma once
 
+#include "descriptor/unique_descriptor.h"
+
 namespace velanto {
 
 // An event that stays signalled from Set until Reset, and that poll() can wait on (readable while set).
 class ManualResetEvent {
 public:
     ManualResetEvent();  // unsignalled; throws std::system_error when the system has no descriptor to spare
-    ~ManualResetEvent();
-    ManualResetEvent(const ManualResetEvent&) = delete;
-    ManualResetEvent& operator=(const ManualResetEvent&) = delete;
 
     void Set();
     void Reset();
-    int Descriptor() const { return m_descriptor; }
+    int Descriptor() const { return m_descriptor.Get(); }
 
 private:
-    int m_descriptor;
+    UniqueDescriptor m_descriptor;
 };
 
 }  // namespace velanto

@@ -11,8 +11,7 @@
 
 namespace velanto {
 
-// The five millisecond values a port keeps. A non-blocking poll loop has no use for them; they are stored
-// so that the port carries the same settings everywhere.
+// The five millisecond limits of a port's reads and writes, for a platform whose calls wait by them.
 struct CommTimeouts {
     std::uint32_t readIntervalTimeout = 0;
     std::uint32_t readTotalTimeoutMultiplier = 0;
@@ -33,7 +32,6 @@ struct DeviceControlBlock {
     std::uint32_t dataBits = 8;
     std::uint32_t stopBits = 1;
     std::uint32_t rtsControl = RTS_CONTROL_DISABLE;
-    char eventChar = 0;  // kept with the port; a raw POSIX line has no event character
 };
 
 // Applies a settings text such as "baud=9600 parity=N data=8 stop=1" onto `control`; any subset of the four

@@ -16,49 +16,39 @@ namespace {
 
 }  // namespace
 
-PseudoTerminal::PseudoTerminal() {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_master < 0) {
+PseudoTerminal::PseudoTerminal() : m_master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+    const int master = m_master.Get();
+    if (master < 0) {
         ThrowSystemError("posix_openpt");
     }
     const char* path = nullptr;
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 || (path = ::ptsname(m_master)) == nullptr) {
-        const int error = errno;
-        ::close(m_master);
-        throw std::system_error(error, std::generic_category(), "pseudo-terminal");
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || (path = ::ptsname(master)) == nullptr) {
+        ThrowSystemError("pseudo-terminal");
     }
     m_path = path;
-    m_clientSide = ::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    m_clientSide = UniqueDescriptor(::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios attributes{};
-    if (m_clientSide < 0 || ::tcgetattr(m_clientSide, &attributes) != 0) {
-        const int error = errno;
-        HangUp();
-        throw std::system_error(error, std::generic_category(), m_path);
+    if (!m_clientSide.IsOpen() || ::tcgetattr(m_clientSide.Get(), &attributes) != 0) {
+        throw std::system_error(errno, std::generic_category(), m_path);
     }
     // Raw from the start, so that nothing is echoed or translated before a client sets the line up itself.
     ::cfmakeraw(&attributes);
-    ::tcsetattr(m_clientSide, TCSANOW, &attributes);
+    ::tcsetattr(m_clientSide.Get(), TCSANOW, &attributes);
 }
 
-PseudoTerminal::~PseudoTerminal() { HangUp(); }
+PseudoTerminal::~PseudoTerminal() = default;
 
 std::size_t PseudoTerminal::PendingForClient() const {
     int pending = 0;
-    if (m_clientSide < 0 || ::ioctl(m_clientSide, FIONREAD, &pending) != 0 || pending < 0) {
+    if (!m_clientSide.IsOpen() || ::ioctl(m_clientSide.Get(), FIONREAD, &pending) != 0 || pending < 0) {
         return 0;
     }
     return static_cast<std::size_t>(pending);
 }
 
 void PseudoTerminal::HangUp() {
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
-    }
-    if (m_clientSide >= 0) {
-        ::close(m_clientSide);
-        m_clientSide = -1;
-    }
+    m_master.Close();
+    m_clientSide.Close();
 }
 
 }  // namespace velanto

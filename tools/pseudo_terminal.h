@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "descriptor/unique_descriptor.h"
+
 namespace velanto {
 
 // A new pseudo-terminal: this side plays the far end of a serial line, and a client opens Path() as its port.
@@ -17,15 +19,15 @@ public:
 
     const std::string& Path() const { return m_path; }
     // This side, non-blocking.
-    int Descriptor() const { return m_master; }
+    int Descriptor() const { return m_master.Get(); }
     // Bytes sent to the client that it has not read yet.
     std::size_t PendingForClient() const;
     // Closes the line: the client's side reports a hang-up.
     void HangUp();
 
 private:
-    int m_master = -1;
-    int m_clientSide = -1;
+    UniqueDescriptor m_master;
+    UniqueDescriptor m_clientSide;
     std::string m_path;
 };
 

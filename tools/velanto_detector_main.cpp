@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "descriptor/unique_descriptor.h"
 #include "dump/detector_dump.h"
 #include "serial/serial_platform.h"
 #include "tools/dump_file.h"
@@ -30,6 +31,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using velanto::UniqueDescriptor;
 
 constexpr int kUsageError = 2;
 constexpr std::uint8_t kRequest = 0x55;
@@ -146,25 +148,8 @@ std::vector<std::uint8_t> ComposeAnswer(const velanto::DetectorDump& image, cons
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-// A file descriptor that closes itself.
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor = -1) : m_descriptor(descriptor) {}
-    ~Descriptor() {
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-        }
-    }
-    Descriptor(Descriptor&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
-    Descriptor& operator=(Descriptor&&) = delete;
-    int Get() const { return m_descriptor; }
-
-private:
-    int m_descriptor;
-};
-
 // The termination signals, delivered through a descriptor so that every wait can watch for them.
-Descriptor TerminationSignals() {
+UniqueDescriptor TerminationSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -173,7 +158,7 @@ Descriptor TerminationSignals() {
     if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
         ThrowSystemError("sigprocmask");
     }
-    Descriptor descriptor(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+    UniqueDescriptor descriptor(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
     if (descriptor.Get() < 0) {
         ThrowSystemError("signalfd");
     }
@@ -181,8 +166,8 @@ Descriptor TerminationSignals() {
 }
 
 // A real serial device, set to the detector's line settings.
-Descriptor OpenSerialDevice(const std::string& path) {
-    Descriptor device(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+UniqueDescriptor OpenSerialDevice(const std::string& path) {
+    UniqueDescriptor device(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios attributes{};
     if (device.Get() < 0 || ::tcgetattr(device.Get(), &attributes) != 0) {
         ThrowSystemError(path);
@@ -325,10 +310,10 @@ int Run(const Options& options) {
     const velanto::DetectorDump image =
         options.dumpFile ? velanto::LoadDumpFile(*options.dumpFile) : velanto::GenerateDump(options.recipe);
     const std::vector<std::uint8_t> answer = ComposeAnswer(image, options);
-    const Descriptor signals = TerminationSignals();
+    const UniqueDescriptor signals = TerminationSignals();
 
     std::optional<velanto::PseudoTerminal> terminal;
-    std::optional<Descriptor> device;
+    std::optional<UniqueDescriptor> device;
     std::string path;
     int line = -1;
     if (options.device) {

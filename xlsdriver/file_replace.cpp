@@ -15,7 +15,8 @@ namespace {
     throw std::system_error(error, std::generic_category(), what);
 }
 
-// A descriptor that is closed when it goes out of scope.
+// A descriptor that is closed when it goes out of scope. The driver, loaded into other programs,
+// keeps its own rather than sharing the application's.
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}

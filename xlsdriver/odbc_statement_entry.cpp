@@ -127,7 +127,7 @@ SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value
             case SQL_ATTR_QUERY_TIMEOUT: number = statement.queryTimeout; break;
             case SQL_ATTR_RETRIEVE_DATA: number = SQL_RD_ON; break;
             case SQL_ATTR_MAX_ROWS:
-            case SQL_ATTR_MAX_LENGTH:
+            case SQL_ATTR_MAX_LENGTH: number = 0; break;  // no limit
             case SQL_ATTR_NOSCAN: number = SQL_NOSCAN_OFF; break;
             default:
                 if (!FixedValue(attribute)) {

@@ -15,6 +15,7 @@
 #include "app/record_list_view.h"
 #include "app/upload_dlg.h"
 #include "tests/app/gui_test_support.h"
+#include "tests/scratch_folder.h"
 #include "tests/tools/simulator_process.h"
 #include "tools/dump_generator.h"
 
@@ -24,23 +25,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::ModalRecorder;
+using testing::PrivateDeviceMap;
 using testing::PumpEventsUntil;
 using testing::SimulatorProcess;
 
-// A private device-map folder, so the simulator's COM1 link is seen by this process only.
+// A private device map, so the simulator's COM1 link is seen by this process only.
 class DetectorTransfer : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_home = fs::temp_directory_path() / ("velanto-transfer-" + std::to_string(::getpid()));
-        fs::create_directories(m_home);
-        ::setenv("XDG_CONFIG_HOME", m_home.c_str(), 1);
-    }
-    void TearDown() override {
-        m_simulator.reset();
-        ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(m_home);
-    }
-
     // Starts the simulator on COM1 with `options`; returns the line's path.
     std::string StartSimulator(std::vector<std::string> options) {
         std::vector<std::string> arguments{VELANTO_DETECTOR, "--com", "1"};
@@ -51,8 +42,8 @@ protected:
 
     int Progress(CUploadDlg& dialog) { return dynamic_cast<wxGauge*>(dialog.FindWindow(kProgressId))->GetValue(); }
 
-    fs::path m_home;
-    std::unique_ptr<SimulatorProcess> m_simulator;
+    PrivateDeviceMap m_deviceMap;
+    std::unique_ptr<SimulatorProcess> m_simulator;  // ends before its link's folder goes
 };
 
 TEST_F(DetectorTransfer, StartFillsTheListWithTheRowsOfTheImageSent) {
@@ -108,8 +99,7 @@ TEST_F(DetectorTransfer, StartAgainMidTransferShowsExactlyTheNextAnswer) {
 }
 
 TEST_F(DetectorTransfer, AnAbsentPortShowsTheMessageAndChangesNoRow) {
-    fs::create_directories(m_home / "velanto" / "dosdevices");
-    fs::create_symlink("/nonexistent/velanto-no-such-device", m_home / "velanto" / "dosdevices" / "com1");
+    m_deviceMap.MapPort(1, "/nonexistent/velanto-no-such-device");
     CUploadDlg dialog(nullptr);
     ModalRecorder recorder;
     dialog.OnStart();
@@ -123,8 +113,7 @@ TEST_F(DetectorTransfer, AnAbsentPortShowsTheMessageAndChangesNoRow) {
 }
 
 TEST_F(DetectorTransfer, ARefusedPermissionNamesThePortItsDeviceAndTheFix) {
-    fs::create_directories(m_home / "velanto" / "dosdevices");
-    fs::create_symlink("/dev/velanto-adapter", m_home / "velanto" / "dosdevices" / "com1");
+    m_deviceMap.MapPort(1, "/dev/velanto-adapter");
     const std::string text = PortOpenFailureText(1, PortOpenFailure::PermissionRefused);
     for (const char* part : {"no permission to open COM1 (/dev/velanto-adapter)", "sudo adduser $USER dialout",
                              "log out and log in again"}) {

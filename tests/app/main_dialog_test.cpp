@@ -86,13 +86,27 @@ TEST(MainDialog, StartsWithTheListsSelectedTenHeadingsNoRowAndEmptyProgress) {
     EXPECT_EQ(dialog.GetTitle(), "Data updating program for the reault of ATP fluorescence detector ");
 }
 
+// The dialogs' font as the tests run it: AR PL UMing CN at 9 points on a 96-dpi display, whose
+// dialog units are 6/4 pixels across and 13/8 pixels down. Each edge is rounded on its own.
+constexpr const char* kTestFontFace = "AR PL UMing CN";
+
+// The main dialog's controls in pixels, in template order.
+const wxRect kMainDialogPixels[] = {
+    {339, 585, 75, 23},  {113, 470, 357, 81}, {224, 585, 75, 23},  {113, 510, 357, 69}, {452, 585, 75, 23},
+    {11, 36, 529, 261},  {11, 551, 529, 21},  {11, 309, 529, 140}, {36, 332, 416, 32},  {36, 364, 416, 33},
+    {36, 397, 479, 34},  {11, 449, 529, 100}, {36, 470, 69, 21},   {27, 510, 80, 23},   {11, 11, 529, 298},
+};
+
 TEST(MainDialog, ControlsFollowTheTemplateInOrderTextAndGeometry) {
     CUploadDlg dialog(nullptr);
+    ASSERT_EQ(dialog.GetFont().GetFaceName(), kTestFontFace);
     const wxWindowList& children = dialog.GetChildren();
     const auto& controls = kMainDialogTemplate.controls;
     ASSERT_EQ(children.size(), controls.size());
+    ASSERT_EQ(std::size(kMainDialogPixels), controls.size());
     auto child = children.begin();
-    for (const ControlTemplate& control : controls) {
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlTemplate& control = controls[i];
         wxWindow* window = *child++;
         SCOPED_TRACE(control.text);
         if (control.id != kStaticId) {
@@ -104,7 +118,7 @@ TEST(MainDialog, ControlsFollowTheTemplateInOrderTextAndGeometry) {
             label.Replace("\n", " ");  // long instructions are wrapped to the control's width
             EXPECT_EQ(label.utf8_string(), control.text);
         }
-        const wxRect expected = dialog.ToPixels(control.rect);
+        const wxRect& expected = kMainDialogPixels[i];
         const wxRect actual = window->GetRect();
         EXPECT_EQ(actual.GetPosition(), expected.GetPosition());
         EXPECT_EQ(actual.width, expected.width);
@@ -112,7 +126,7 @@ TEST(MainDialog, ControlsFollowTheTemplateInOrderTextAndGeometry) {
             EXPECT_EQ(actual.height, expected.height);
         }
     }
-    EXPECT_EQ(dialog.GetClientSize(), dialog.ToPixels({0, 0, 367, 381}).GetSize());
+    EXPECT_EQ(dialog.GetClientSize(), wxSize(551, 619));
 }
 
 TEST(MainDialog, TheThirdInstructionCarriesTheFullWidthComma) {
@@ -190,7 +204,7 @@ TEST(AboutBox, ShowsTheIconTheVersionAndAnOkButton) {
     const wxWindowList& children = about.GetChildren();
     ASSERT_EQ(children.size(), 3u);
     EXPECT_EQ(children[1]->GetLabel(), "velanto 1.0");
-    EXPECT_EQ(about.GetClientSize(), about.ToPixels({0, 0, 235, 55}).GetSize());
+    EXPECT_EQ(about.GetClientSize(), wxSize(353, 89));  // with the font of the main dialog's test
 }
 
 TEST(AboutBox, EnterOnOkEndsWithOneAndEscapeWithTwo) {

@@ -99,6 +99,20 @@ save_workbook_with_a_semicolon() {
     check "nothing is left beside it" test "$(ls -A "$folder")" = "data;x=1.xls"
 }
 
+# A name typed without its extension whose workbook exists: the save dialog has asked about the
+# name typed, not about that file, so velanto asks. No keeps the file; Yes replaces it.
+replace_a_workbook_named_without_its_extension() {
+    echo "an older export" > "$work/saved/results.xls"
+    save_workbook_as "$work/saved/results"
+    check "velanto asks before it replaces results.xls" wait_until "$patience" window_shown "^velanto$"
+    answer_box_with "^velanto$" alt+n
+    check "No keeps the older file" grep -qx "an older export" "$work/saved/results.xls"
+    save_workbook_as "$work/saved/results"
+    answer_box_with "^velanto$" alt+y
+    answer_box "^velanto$"                   # "Export file save to...!"
+    check "Yes replaces it with the decoded rows" workbook_holds "$work/saved/results.xls" "$work/full"
+}
+
 # Start pressed again while the detector still sends: velanto lets the rest of that answer pass, asks
 # again once the line is quiet, and shows exactly the new answer's rows.
 start_again_mid_transfer() {
@@ -253,6 +267,31 @@ help_book_missing() {
     close_velanto
 }
 
+# With its help book beside it, F1 opens the book at the main dialog's page. The help window,
+# opened from a modal dialog, is modal too, and no key closes it: velanto is stopped.
+help_book_opens() {
+    start_velanto
+    xdotool key F1
+    check "F1 opens the help window at the main dialog's page" \
+        wait_until "$patience" window_shown "^Help: Collecting and saving results$"
+    stop_velanto
+}
+
+# The dialog's menu, opened with the Menu key and with a right-click, offers the About box, which
+# its OK button closes.
+about_box_from_the_menu() {
+    start_velanto
+    xdotool key Menu; settle
+    xdotool key Down Return
+    check "the Menu key's About item opens the About box" wait_until "$patience" window_shown "^About velanto$"
+    answer_box "^About velanto$"
+    xdotool mousemove --window "$main_window" 50 595 click 3; settle   # beside the buttons, on no control
+    xdotool key Down Return
+    check "the right-click's About item opens the About box" wait_until "$patience" window_shown "^About velanto$"
+    answer_box "^About velanto$"
+    close_velanto
+}
+
 # The record list shows its selection only while it has the focus: the operator selects rows
 # with the keyboard, then tabs away from the list and back. Without the focus the list must look
 # as it did before any row was selected, but for the current row's dotted frame, which has
@@ -294,6 +333,7 @@ if [ "$mode" = memcheck ]; then
 else
     scenario save_into_a_folder_nobody_may_write
     scenario save_workbook_with_a_semicolon
+    scenario replace_a_workbook_named_without_its_extension
     scenario start_again_mid_transfer
     scenario damaged_answer_is_shown_only_on_yes
     scenario no_answer_and_a_stopped_answer_are_reported
@@ -304,6 +344,8 @@ else
     scenario permission_refused
     scenario enter_in_the_port_list
     scenario help_book_missing
+    scenario help_book_opens
+    scenario about_box_from_the_menu
     scenario list_selection_follows_the_focus
 fi
 finish "end to end${mode:+ ($mode)}"

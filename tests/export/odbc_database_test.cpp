@@ -12,7 +12,7 @@
 #include "export/spreadsheet_export.h"
 #include "tests/export/fake_driver_manager.h"
 #include "tests/export/fake_export_ui.h"
-#include "tests/export/scratch_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace velanto {
 namespace {

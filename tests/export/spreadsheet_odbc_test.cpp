@@ -15,7 +15,7 @@
 #include "export/export_error.h"
 #include "export/spreadsheet_export.h"
 #include "tests/export/fake_export_ui.h"
-#include "tests/export/scratch_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace velanto {
 namespace {

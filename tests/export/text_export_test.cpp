@@ -13,7 +13,7 @@
 #include "export/gbk_text.h"
 #include "export/text_export.h"
 #include "tests/export/fake_export_ui.h"
-#include "tests/export/scratch_folder.h"
+#include "tests/scratch_folder.h"
 
 namespace velanto {
 namespace {

@@ -15,14 +15,12 @@ namespace {
 TEST(BuildCommDcb, AppliesEachKeyAndKeepsTheRestOfTheBlock) {
     DeviceControlBlock block;
     block.rtsControl = RTS_CONTROL_ENABLE;
-    block.eventChar = 'q';
     ASSERT_TRUE(BuildCommDcb("baud=115200 parity=o data=7 stop=2", block));
     EXPECT_EQ(block.baudRate, 115200u);
     EXPECT_EQ(block.parity, 'O');
     EXPECT_EQ(block.dataBits, 7u);
     EXPECT_EQ(block.stopBits, 2u);
     EXPECT_EQ(block.rtsControl, RTS_CONTROL_ENABLE);
-    EXPECT_EQ(block.eventChar, 'q');
 
     ASSERT_TRUE(BuildCommDcb("stop=1  baud=9600", block));
     EXPECT_EQ(block.baudRate, 9600u);

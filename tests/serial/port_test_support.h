@@ -18,6 +18,7 @@
 
 #include "serial/port_owner.h"
 #include "serial/serial_platform.h"
+#include "tests/scratch_folder.h"
 #include "tools/pseudo_terminal.h"
 
 namespace velanto::testing {
@@ -157,25 +158,11 @@ private:
 // A private device-map folder for the test, and pseudo-terminals linked into it as COM ports.
 class DeviceMapFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velanto-serial-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_configHome = pattern;
-        ::setenv("XDG_CONFIG_HOME", pattern, 1);
-        std::filesystem::create_directories(m_configHome / "velanto" / "dosdevices");
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(m_configHome);
-    }
-    void MapPort(int number, const std::filesystem::path& device) {
-        std::filesystem::create_symlink(device, m_configHome / "velanto" / "dosdevices" /
-                                                    ("com" + std::to_string(number)));
-    }
-    std::filesystem::path ConfigHome() const { return m_configHome; }
+    void MapPort(int number, const std::filesystem::path& device) { m_deviceMap.MapPort(number, device); }
+    const std::filesystem::path& ConfigHome() const { return m_deviceMap.ConfigHome(); }
 
 private:
-    std::filesystem::path m_configHome;
+    PrivateDeviceMap m_deviceMap;
 };
 
 // Sends bytes from the far end of the line.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch_folder.h"
 #include "tests/tools/simulator_process.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
@@ -19,20 +20,16 @@
 namespace velanto {
 namespace {
 
+using testing::PrivateDeviceMap;
 using testing::SimulatorProcess;
 
 // The client's end of the simulator's line.
 class Client {
 public:
     explicit Client(const std::string& path) : m_descriptor(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
-    ~Client() {
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-        }
-    }
-    bool IsOpen() const { return m_descriptor >= 0; }
+    bool IsOpen() const { return m_descriptor.IsOpen(); }
     void Send(const std::string& bytes) {
-        ASSERT_EQ(::write(m_descriptor, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ASSERT_EQ(::write(m_descriptor.Get(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
     // Reads until `count` bytes have come or the line hangs up; gives up after ten seconds.
     std::vector<std::uint8_t> Receive(std::size_t count) {
@@ -40,11 +37,11 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         std::uint8_t buffer[4096];
         while (bytes.size() < count && !hungUp && std::chrono::steady_clock::now() < deadline) {
-            pollfd ready{m_descriptor, POLLIN, 0};
+            pollfd ready{m_descriptor.Get(), POLLIN, 0};
             if (::poll(&ready, 1, 100) != 1) {
                 continue;
             }
-            const ssize_t got = ::read(m_descriptor, buffer, std::min(sizeof buffer, count - bytes.size()));
+            const ssize_t got = ::read(m_descriptor.Get(), buffer, std::min(sizeof buffer, count - bytes.size()));
             if (got > 0) {
                 bytes.insert(bytes.end(), buffer, buffer + got);
             } else if ((ready.revents & POLLHUP) != 0) {
@@ -56,7 +53,7 @@ public:
     bool hungUp = false;
 
 private:
-    int m_descriptor;
+    UniqueDescriptor m_descriptor;
 };
 
 std::vector<std::uint8_t> Bytes(const DetectorDump& image, std::size_t from, std::size_t to) {
@@ -66,17 +63,8 @@ std::vector<std::uint8_t> Bytes(const DetectorDump& image, std::size_t from, std
 
 class DetectorSimulator : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velanto-detector-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_folder = pattern;
-        ::setenv("XDG_CONFIG_HOME", pattern, 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(m_folder);
-    }
-    std::filesystem::path m_folder;
+    const PrivateDeviceMap m_deviceMap;
+    const std::filesystem::path& m_folder = m_deviceMap.ConfigHome();
 };
 
 TEST_F(DetectorSimulator, AnswersEveryRequestWithTheImageAndIgnoresOtherBytes) {

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "descriptor/unique_descriptor.h"
+
 extern char** environ;
 
 namespace velanto::testing {
@@ -38,15 +40,12 @@ public:
         }
         posix_spawn_file_actions_destroy(&actions);
         ::close(output[1]);
-        m_output = output[0];
+        m_output = UniqueDescriptor(output[0]);
     }
     ~SimulatorProcess() {
         if (m_pid > 0) {
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_output >= 0) {
-            ::close(m_output);
         }
     }
     SimulatorProcess(const SimulatorProcess&) = delete;
@@ -56,9 +55,9 @@ public:
     std::string NextLine(std::chrono::milliseconds patience = std::chrono::seconds(10)) {
         std::string line;
         char c = 0;
-        while (m_output >= 0) {
-            pollfd ready{m_output, POLLIN, 0};
-            if (::poll(&ready, 1, static_cast<int>(patience.count())) != 1 || ::read(m_output, &c, 1) != 1) {
+        while (m_output.IsOpen()) {
+            pollfd ready{m_output.Get(), POLLIN, 0};
+            if (::poll(&ready, 1, static_cast<int>(patience.count())) != 1 || ::read(m_output.Get(), &c, 1) != 1) {
                 return {};
             }
             if (c == '\n') {
@@ -92,7 +91,7 @@ public:
 
 private:
     pid_t m_pid = -1;
-    int m_output = -1;
+    UniqueDescriptor m_output;
 };
 
 }  // namespace velanto::testing

@@ -173,17 +173,4 @@ std::vector<ReadSheet> ReadWithXls2csv(const fs::path& path) {
     return sheets;
 }
 
-ScratchFolder::ScratchFolder() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_path = fs::temp_directory_path() /
-             ("velanto-xls-" + std::to_string(::getpid()) + "-" + (test ? std::string(test->name()) : "run"));
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
 }  // namespace velanto::testing

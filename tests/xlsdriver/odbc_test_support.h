@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/scratch_folder.h"
+
 namespace velanto::testing {
 
 inline const std::string kDriverName = "velanto Excel Driver (*.xls)";
@@ -64,19 +66,5 @@ struct ReadSheet {
 std::vector<ReadSheet> ReadWithXlrd(const std::filesystem::path& path);
 // The workbook as catdoc's xls2csv prints it (rows end at their last non-empty cell).
 std::vector<ReadSheet> ReadWithXls2csv(const std::filesystem::path& path);
-
-// A folder of its own for one test, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 }  // namespace velanto::testing

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace velanto::testing {
+
+// A folder of its own for the running test, removed with everything in it afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velanto-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::system_error(errno, std::generic_category(), "mkdtemp");
+        }
+        m_path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A scratch folder as the configuration home, so that the COM links made in its device map are seen
+// by this process and its children only.
+class PrivateDeviceMap {
+public:
+    PrivateDeviceMap() { ::setenv("XDG_CONFIG_HOME", m_home.Path().c_str(), 1); }
+    ~PrivateDeviceMap() { ::unsetenv("XDG_CONFIG_HOME"); }
+    PrivateDeviceMap(const PrivateDeviceMap&) = delete;
+    PrivateDeviceMap& operator=(const PrivateDeviceMap&) = delete;
+
+    const std::filesystem::path& ConfigHome() const { return m_home.Path(); }
+    std::filesystem::path Folder() const { return m_home / "velanto/dosdevices"; }
+    // Links COM<number> to `device`, making the device map when there is none yet.
+    void MapPort(int number, const std::filesystem::path& device) const {
+        std::filesystem::create_directories(Folder());
+        std::filesystem::create_symlink(device, Folder() / ("com" + std::to_string(number)));
+    }
+
+private:
+    ScratchFolder m_home;
+};
+
+}  // namespace velanto::testing
