@@ -14,7 +14,8 @@ packages=(
     xdotool imagemagick valgrind
     # tests, fuzzing and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-    # the leak checker's canary, which leaks in a callback of glib's main loop
+    # the dialog tests' start-up, and the leak checker's canary, which leaks in a callback of
+    # glib's main loop
     libglib2.0-dev
     # the .xls driver: the ODBC driver manager, and the readers its tests check files with
     unixodbc unixodbc-dev odbcinst python3-xlrd catdoc

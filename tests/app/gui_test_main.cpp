@@ -1,6 +1,7 @@
 // Runs the GoogleTest suites of the dialogs inside an initialised wx application with an
 // active event loop; wx assertions fail the running test instead of opening a box.
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <wx/app.h>
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
         StartOver(const_cast<char**>(originalArgv.data()));
     }
     wxTheApp->SetAppName("velanto");
+    // glib settles the user's configuration folder at its first use and keeps it. Tests that map
+    // ports set XDG_CONFIG_HOME to a scratch folder for a while; asked first then, glib would have
+    // GTK write its settings (gtk-3.0) into that folder after the test has removed it.
+    g_get_user_config_dir();
     wxSetAssertHandler(FailOnAssert);
     ::testing::UnitTest::GetInstance()->listeners().Append(new CloseLeftoverWindows);
     int status = 0;
