@@ -9,9 +9,7 @@
 
 namespace velanto {
 
-wxBitmap AppIconBitmap() {
-    return wxBitmap(wxDisplayDepth() < 8 ? velanto_16_colours_xpm : velanto_256_colours_xpm);
-}
+wxBitmap AppIconBitmap() { return wxBitmap(wxDisplayDepth() < 8 ? velanto_16_colours_xpm : velanto_256_colours_xpm); }
 
 wxIconBundle AppIconBundle() {
     const wxBitmap big = AppIconBitmap();

@@ -6,6 +6,8 @@ namespace {
 using namespace ControlStyle;
 using enum ControlKind;
 
+// The templates read as tables, one control a row.
+// clang-format off
 constexpr ControlTemplate kMainDialogControls[] = {
     {kCancelId, PushButton, "Cancel", 0, {226, 360, 50, 14}},
     {kPortComboId, DropDownList, "", Sort, {75, 289, 238, 50}},
@@ -43,5 +45,6 @@ const DialogTemplate kAboutBoxTemplate = {100, "About velanto", 235, 55, kDialog
 const DialogTemplate kMainDialogTemplate = {
     102, "Data updating program for the reault of ATP fluorescence detector ", 367, 381, kDialogFontFace, 9,
     kMainDialogControls};
+// clang-format on
 
 }  // namespace velanto

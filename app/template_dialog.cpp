@@ -47,7 +47,8 @@ TemplateDialog::TemplateDialog(wxWindow* parent, const DialogTemplate& layout, c
     SetAffirmativeId(kOkId);
     SetEscapeId(kCancelId);
     for (const int id : {kOkId, kCancelId}) {
-        Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { Finish(id); }, id);
+        Bind(
+            wxEVT_BUTTON, [this, id](wxCommandEvent&) { Finish(id); }, id);
     }
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Finish(kCancelId); });
     Bind(wxEVT_CHAR_HOOK, &TemplateDialog::OnCharHook, this);
@@ -122,8 +123,7 @@ wxWindow* TemplateDialog::CreateControl(const ControlTemplate& control, const Li
         case ControlKind::ListView:
             return makeListView ? makeListView(this, control, rect.GetPosition(), rect.GetSize())
                                 : new wxListCtrl(this, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT);
-        case ControlKind::ProgressBar:
-            return new ProgressBar(this, id, rect.GetPosition(), rect.GetSize());
+        case ControlKind::ProgressBar: return new ProgressBar(this, id, rect.GetPosition(), rect.GetSize());
         case ControlKind::GroupBox:
             return new wxStaticBox(this, id, Text(control.text), rect.GetPosition(), rect.GetSize());
         case ControlKind::StaticText: {
@@ -132,8 +132,7 @@ wxWindow* TemplateDialog::CreateControl(const ControlTemplate& control, const Li
             text->Wrap(rect.width);
             return text;
         }
-        case ControlKind::IconPicture:
-            return new wxStaticBitmap(this, id, AppIconBitmap(), rect.GetPosition());
+        case ControlKind::IconPicture: return new wxStaticBitmap(this, id, AppIconBitmap(), rect.GetPosition());
     }
     return nullptr;
 }

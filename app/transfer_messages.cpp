@@ -24,7 +24,8 @@ std::string PortOpenFailureText(int portNumber, PortOpenFailure failure) {
 }
 
 std::string NoAnswerText(int portNumber) {
-    return "The detector did not answer on " + PortAndDevice(portNumber) + ".\nPlease check steps [1] and [2] of the instructions: the serial cable between the computer and "
+    return "The detector did not answer on " + PortAndDevice(portNumber) +
+           ".\nPlease check steps [1] and [2] of the instructions: the serial cable between the computer and "
            "the detector, the port chosen, and the detector switched on and set to Serial. Then press Start "
            "again.";
 }
@@ -37,8 +38,8 @@ std::string StoppedAnswerText(std::size_t length) {
 std::string DamagedAnswerQuestion(const AnswerFindings& findings) {
     std::string text = "The detector's answer looks damaged:";
     if (findings.IsTooLong()) {
-        text += "\nit was " + std::to_string(findings.length) + " bytes long instead of " +
-                std::to_string(kDumpSize) + ";";
+        text +=
+            "\nit was " + std::to_string(findings.length) + " bytes long instead of " + std::to_string(kDumpSize) + ";";
     }
     if (findings.ClaimsTooManyRecords()) {
         text += "\nit claims " + std::to_string(findings.claimedRecords) + " records, more than " +

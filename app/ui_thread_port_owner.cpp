@@ -58,8 +58,7 @@ private:
     State m_state = State::Waiting;
 };
 
-UiThreadPortOwner::UiThreadPortOwner(wxEvtHandler& window, MessageHandler handleMessage,
-                                     ErrorBoxPresenter showErrorBox)
+UiThreadPortOwner::UiThreadPortOwner(wxEvtHandler& window, MessageHandler handleMessage, ErrorBoxPresenter showErrorBox)
     : m_window(window), m_handleMessage(std::move(handleMessage)), m_showErrorBox(std::move(showErrorBox)) {}
 
 void UiThreadPortOwner::SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,

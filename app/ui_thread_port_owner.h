@@ -22,8 +22,7 @@ public:
     UiThreadPortOwner(wxEvtHandler& window, MessageHandler handleMessage, ErrorBoxPresenter showErrorBox);
     ~UiThreadPortOwner() override;
 
-    void SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-                         std::stop_token stop) override;
+    void SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::stop_token stop) override;
     void ShowSystemError(const std::string& text, std::stop_token stop) override;
 
     // The window is going away: calls waiting now and every later call return at once, unhandled.

@@ -51,7 +51,8 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
       m_wxExportUi(*this),
       m_exportUi(exportUi ? *exportUi : m_wxExportUi),
       m_portOwner(
-          *this, [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+          *this,
+          [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
               OnPortMessage(message, wParam, lParam);
           },
           [this](const std::string& text) {
@@ -65,8 +66,10 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
       m_receptionTimer(this) {
     SetUpControls();
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnReceptionTick(); });
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnStart); }, kStartButtonId);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnSave); }, kSaveButtonId);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnStart); }, kStartButtonId);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnSave); }, kSaveButtonId);
     Bind(wxEVT_CONTEXT_MENU, &CUploadDlg::OnContextMenu, this);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
         if (!OnSystemCommand(event.GetId())) {
@@ -145,12 +148,8 @@ void CUploadDlg::OnPortRxChar(std::uintptr_t wParam, std::intptr_t) {
 void CUploadDlg::OnReceptionTick() {
     // Each outcome but None ends the transfer, so the boxes below never see another tick.
     switch (m_reception.Tick(DumpReception::Clock::now(), m_port.HasUnhandledInput())) {
-        case DumpReception::Outcome::None:
-            ShowWaiting();
-            break;
-        case DumpReception::Outcome::SendRequest:
-            SendRequest();
-            break;
+        case DumpReception::Outcome::None: ShowWaiting(); break;
+        case DumpReception::Outcome::SendRequest: SendRequest(); break;
         case DumpReception::Outcome::NoAnswer:
             EndTransfer();
             m_progress->SetValue(0);
@@ -189,12 +188,8 @@ void CUploadDlg::ShowAnswer() {
 
 void CUploadDlg::OnSave() {
     switch (m_formatCombo->GetSelection()) {
-        case 0:
-            SaveAsSpreadsheet(*m_recordList, kSpreadsheetTableName, m_exportUi);
-            break;
-        case 1:
-            SaveAsText();
-            break;
+        case 0: SaveAsSpreadsheet(*m_recordList, kSpreadsheetTableName, m_exportUi); break;
+        case 1: SaveAsText(); break;
     }
 }
 

@@ -88,7 +88,7 @@ void BM_AnswerEndToPaintedList(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the quiet gap, and then some
         const int paintsBefore = counter.Paints();
         state.ResumeTiming();
-        dialog.OnReceptionTick();  // finds the answer ended and shows it
+        dialog.OnReceptionTick();                   // finds the answer ended and shows it
         while (counter.Paints() == paintsBefore) {  // until the rows have been drawn
             Pump();
         }

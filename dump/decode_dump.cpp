@@ -33,9 +33,7 @@ std::array<char, 5> TimeText(const TestRecord& record) {
     return {hour[0], hour[1], ':', minute[0], minute[1]};
 }
 
-std::string_view View(const auto& characters) {
-    return {characters.data(), characters.size()};
-}
+std::string_view View(const auto& characters) { return {characters.data(), characters.size()}; }
 
 }  // namespace
 

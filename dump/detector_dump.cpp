@@ -12,9 +12,7 @@ std::uint16_t ReadBigEndian16(const DetectorDump& image, std::size_t offset) {
 
 }  // namespace
 
-DumpHeader ReadDumpHeader(const DetectorDump& image) {
-    return {ReadBigEndian16(image, 1), ReadBigEndian16(image, 5)};
-}
+DumpHeader ReadDumpHeader(const DetectorDump& image) { return {ReadBigEndian16(image, 1), ReadBigEndian16(image, 5)}; }
 
 TestRecord ReadTestRecord(const DetectorDump& image, std::size_t k) {
     if (k > kMaxRecords) {

@@ -24,16 +24,10 @@ void DumpReception::Begin(Clock::time_point now) {
 
 std::size_t DumpReception::StoreByte(std::uint8_t byte, Clock::time_point now) {
     switch (m_phase) {
-        case Phase::Idle:
-            return 0;
-        case Phase::WaitingForQuiet:
-            m_lastActivity = now;
-            return 0;
-        case Phase::AwaitingAnswer:
-            m_phase = Phase::Receiving;
-            break;
-        case Phase::Receiving:
-            break;
+        case Phase::Idle: return 0;
+        case Phase::WaitingForQuiet: m_lastActivity = now; return 0;
+        case Phase::AwaitingAnswer: m_phase = Phase::Receiving; break;
+        case Phase::Receiving: break;
     }
     if (m_length < kDumpSize) {
         m_image[m_length] = byte;
@@ -78,8 +72,7 @@ DumpReception::Outcome DumpReception::Tick(Clock::time_point now, bool inputPend
                 return Outcome::AnswerStopped;
             }
             break;
-        case Phase::Idle:
-            break;
+        case Phase::Idle: break;
     }
     return Outcome::None;
 }

@@ -25,8 +25,8 @@ ReceptionTiming TimingForLine(std::uint32_t baud);
 // What an ended answer looked like. The detector answers one request with exactly kDumpSize bytes and
 // never holds more than kMaxRecords records.
 struct AnswerFindings {
-    std::size_t length = 0;             // bytes the answer had, those past the image included
-    std::uint16_t claimedRecords = 0;   // the record count in its header
+    std::size_t length = 0;            // bytes the answer had, those past the image included
+    std::uint16_t claimedRecords = 0;  // the record count in its header
 
     bool IsTooLong() const { return length > kDumpSize; }
     bool ClaimsTooManyRecords() const { return claimedRecords > kMaxRecords; }

@@ -11,7 +11,7 @@ namespace velanto {
 struct SaveFileRequest {
     std::string title;
     std::string proposedName;
-    std::string defaultExtension;                               // without the dot, e.g. "xls"
+    std::string defaultExtension;                              // without the dot, e.g. "xls"
     std::vector<std::pair<std::string, std::string>> filters;  // (description, pattern); the first is selected
 };
 

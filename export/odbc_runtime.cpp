@@ -81,9 +81,11 @@ std::optional<OdbcRuntime::Loaded<Calls>> OdbcRuntime::LoadCalls(const std::stri
     FunctionBinder bind(library);
     Bind(bind, calls);
     if (!bind.Missing().empty()) {
-        ui.ShowInformation(kLoaderTitle, "The program " + ProgramPath() + ", or one of its DLLs attempted to call the "
-                                         "function " + bind.Missing() + " which is not supported in the loaded " +
-                                         kind + " (" + library.FilePath() + ").  Press OK to proceed.");
+        ui.ShowInformation(kLoaderTitle, "The program " + ProgramPath() +
+                                             ", or one of its DLLs attempted to call the "
+                                             "function " +
+                                             bind.Missing() + " which is not supported in the loaded " + kind + " (" +
+                                             library.FilePath() + ").  Press OK to proceed.");
         return std::nullopt;
     }
     return Loaded<Calls>{std::move(library), calls};

@@ -101,8 +101,7 @@ std::string FindExcelDriver(const InstalledDriversCall& installedDrivers) {
     }
     // Names are read only within the buffer: one cut off at its end is no name.
     std::string_view rest(list.data(), list.size());
-    for (std::size_t end; (end = rest.find('\0')) != 0 && end != std::string_view::npos;
-         rest.remove_prefix(end + 1)) {
+    for (std::size_t end; (end = rest.find('\0')) != 0 && end != std::string_view::npos; rest.remove_prefix(end + 1)) {
         const std::string_view name = rest.substr(0, end);
         if (name.find("Excel") != std::string_view::npos) {
             return std::string(name);

@@ -25,7 +25,7 @@ std::string FolderOf(const std::string& path) {
 std::string CauseInFolder(int error, const std::string& folder) {
     std::error_code ignored;
     return error == ENOENT && std::filesystem::is_directory(folder, ignored) ? "it takes no new files"
-                                                                              : std::strerror(error);
+                                                                             : std::strerror(error);
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ void CCommPort::Device::Close() {
     }
 }
 
-CCommPort::CCommPort(SystemErrorBox& errorBox, SerialPlatform& platform)
-    : m_errorBox(errorBox), m_platform(platform) {}
+CCommPort::CCommPort(SystemErrorBox& errorBox, SerialPlatform& platform) : m_errorBox(errorBox), m_platform(platform) {}
 
 CCommPort::~CCommPort() {
     StopMonitor();

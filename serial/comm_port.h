@@ -62,7 +62,10 @@ private:
         ~Device() { Close(); }
         Device(const Device&) = delete;
         Device& operator=(const Device&) = delete;
-        void Reset(int descriptor) { Close(); m_descriptor = descriptor; }
+        void Reset(int descriptor) {
+            Close();
+            m_descriptor = descriptor;
+        }
         void Close();
         bool IsOpen() const { return m_descriptor >= 0; }
         int Get() const { return m_descriptor; }

@@ -16,9 +16,8 @@ struct LineSpeed {
 };
 
 constexpr LineSpeed kLineSpeeds[] = {
-    {110, B110},     {300, B300},     {600, B600},       {1200, B1200},     {2400, B2400},
-    {4800, B4800},   {9600, B9600},   {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400},
+    {110, B110},   {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},
+    {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 };
 
 std::optional<speed_t> SpeedCode(std::uint32_t baud) {
@@ -76,29 +75,20 @@ bool ApplySetting(const std::string& item, DeviceControlBlock& control) {
 
 tcflag_t CharacterSize(std::uint32_t dataBits) {
     switch (dataBits) {
-    case 5:
-        return CS5;
-    case 6:
-        return CS6;
-    case 7:
-        return CS7;
-    default:
-        return CS8;
+        case 5: return CS5;
+        case 6: return CS6;
+        case 7: return CS7;
+        default: return CS8;
     }
 }
 
 tcflag_t ParityFlags(char parity) {
     switch (parity) {
-    case 'E':
-        return PARENB;
-    case 'O':
-        return PARENB | PARODD;
-    case 'M':
-        return PARENB | PARODD | CMSPAR;
-    case 'S':
-        return PARENB | CMSPAR;
-    default:
-        return 0;
+        case 'E': return PARENB;
+        case 'O': return PARENB | PARODD;
+        case 'M': return PARENB | PARODD | CMSPAR;
+        case 'S': return PARENB | CMSPAR;
+        default: return 0;
     }
 }
 

@@ -9,9 +9,7 @@ namespace velanto {
 // Bytes of a file being built; every number in the workbook formats is little-endian.
 using ByteBuffer = std::vector<std::uint8_t>;
 
-inline void AppendU8(ByteBuffer& out, std::uint8_t value) {
-    out.push_back(value);
-}
+inline void AppendU8(ByteBuffer& out, std::uint8_t value) { out.push_back(value); }
 
 inline void AppendU16(ByteBuffer& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value));

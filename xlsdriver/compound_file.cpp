@@ -19,9 +19,7 @@ constexpr std::uint32_t kFatSector = 0xFFFFFFFD;
 constexpr std::uint32_t kDifatSector = 0xFFFFFFFC;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 
-std::size_t SectorsFor(std::size_t bytes) {
-    return (bytes + kSectorSize - 1) / kSectorSize;
-}
+std::size_t SectorsFor(std::size_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
 
 // Where every part of the file goes, in sectors counted after the header.
 struct Layout {

@@ -8,9 +8,7 @@
 namespace velanto {
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsSpace(text.front()))

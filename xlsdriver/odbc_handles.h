@@ -57,15 +57,9 @@ T* HandleAs(SQLHANDLE handle) {
     return base && base->kind == Kind ? static_cast<T*>(base) : nullptr;
 }
 
-inline OdbcEnvironment* AsEnvironment(SQLHANDLE h) {
-    return HandleAs<OdbcEnvironment, HandleKind::kEnvironment>(h);
-}
-inline OdbcConnection* AsConnection(SQLHANDLE h) {
-    return HandleAs<OdbcConnection, HandleKind::kConnection>(h);
-}
-inline OdbcStatement* AsStatement(SQLHANDLE h) {
-    return HandleAs<OdbcStatement, HandleKind::kStatement>(h);
-}
+inline OdbcEnvironment* AsEnvironment(SQLHANDLE h) { return HandleAs<OdbcEnvironment, HandleKind::kEnvironment>(h); }
+inline OdbcConnection* AsConnection(SQLHANDLE h) { return HandleAs<OdbcConnection, HandleKind::kConnection>(h); }
+inline OdbcStatement* AsStatement(SQLHANDLE h) { return HandleAs<OdbcStatement, HandleKind::kStatement>(h); }
 
 // The handle of any kind, or null.
 OdbcHandle* AsAnyHandle(SQLSMALLINT handleType, SQLHANDLE handle);

@@ -14,20 +14,14 @@ constexpr std::array<std::string_view, 38> kTypeNames = {
     "NUMBER", "NUMERIC",  "DECIMAL",   "DEC",     "FLOAT",    "REAL",     "DOUBLE", "CURRENCY", "MONEY",    "DATE",
     "TIME",   "DATETIME", "TIMESTAMP", "BIT",     "BOOLEAN",  "LOGICAL",  "YESNO",  "SINGLE"};
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameCharacter(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_' || c == '$' || byte >= 0x80;
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameWord(std::string_view word, std::string_view keyword) {
     return std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(),

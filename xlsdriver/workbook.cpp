@@ -8,13 +8,9 @@
 namespace velanto {
 namespace {
 
-char FoldAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::string Quoted(std::string_view name) {
-    return "'" + std::string(name) + "'";
-}
+std::string Quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
 void CheckCellText(std::string_view text) {
     const std::optional<std::size_t> length = Utf16Length(text);
@@ -52,9 +48,7 @@ void CheckColumnNames(const std::vector<std::string>& names) {
             throw DriverError("HY000", "a column name is empty");
         }
         CheckCellText(*name);
-        const auto same = [&](const std::string& other) {
-            return SameName(*name, other);
-        };
+        const auto same = [&](const std::string& other) { return SameName(*name, other); };
         if (std::any_of(names.begin(), name, same)) {
             throw DriverError("42S21", "the column " + Quoted(*name) + " is named twice");
         }

@@ -25,8 +25,7 @@ class CloseLeftoverWindows : public ::testing::EmptyTestEventListener {
         for (wxWindow* window : wxTopLevelWindows) {
             window->Destroy();
         }
-        velanto::testing::PumpEventsUntil([] { return wxTopLevelWindows.IsEmpty(); },
-                                          std::chrono::milliseconds(2000));
+        velanto::testing::PumpEventsUntil([] { return wxTopLevelWindows.IsEmpty(); }, std::chrono::milliseconds(2000));
     }
 };
 

@@ -45,8 +45,7 @@ int RunModal(TemplateDialog& dialog, std::function<void()> script) {
 
 // The keyboard focus reaches a newly shown dialog only once the display has made it active.
 bool WaitForFocusIn(wxWindow& window) {
-    return testing::PumpEventsUntil([&] { return IsWithin(wxWindow::FindFocus(), &window); },
-                                    std::chrono::seconds(5));
+    return testing::PumpEventsUntil([&] { return IsWithin(wxWindow::FindFocus(), &window); }, std::chrono::seconds(5));
 }
 
 void SendKey(wxWindow& target, int keyCode) {
@@ -92,9 +91,9 @@ constexpr const char* kTestFontFace = "AR PL UMing CN";
 
 // The main dialog's controls in pixels, in template order.
 const wxRect kMainDialogPixels[] = {
-    {339, 585, 75, 23},  {113, 470, 357, 81}, {224, 585, 75, 23},  {113, 510, 357, 69}, {452, 585, 75, 23},
-    {11, 36, 529, 261},  {11, 551, 529, 21},  {11, 309, 529, 140}, {36, 332, 416, 32},  {36, 364, 416, 33},
-    {36, 397, 479, 34},  {11, 449, 529, 100}, {36, 470, 69, 21},   {27, 510, 80, 23},   {11, 11, 529, 298},
+    {339, 585, 75, 23}, {113, 470, 357, 81}, {224, 585, 75, 23},  {113, 510, 357, 69}, {452, 585, 75, 23},
+    {11, 36, 529, 261}, {11, 551, 529, 21},  {11, 309, 529, 140}, {36, 332, 416, 32},  {36, 364, 416, 33},
+    {36, 397, 479, 34}, {11, 449, 529, 100}, {36, 470, 69, 21},   {27, 510, 80, 23},   {11, 11, 529, 298},
 };
 
 TEST(MainDialog, ControlsFollowTheTemplateInOrderTextAndGeometry) {
@@ -131,7 +130,9 @@ TEST(MainDialog, ControlsFollowTheTemplateInOrderTextAndGeometry) {
 
 TEST(MainDialog, TheThirdInstructionCarriesTheFullWidthComma) {
     const ControlTemplate& third = kMainDialogTemplate.controls[10];
-    EXPECT_STREQ(third.text, "[3]Select storage format\xEF\xBC\x8C" "click the Save button to save data");
+    EXPECT_STREQ(third.text,
+                 "[3]Select storage format\xEF\xBC\x8C"
+                 "click the Save button to save data");
 }
 
 TEST(MainDialog, EnterOnTheFocusedCancelButtonClosesWithCancel) {
@@ -167,10 +168,11 @@ TEST(MainDialog, EnterInTheListOrAClosedDropDownEndsWithOkAndEscapeWithCancel) {
 
 TEST(MainDialog, CancelAndTheCloseBoxEndWithTwo) {
     CUploadDlg dialog(nullptr);
-    EXPECT_EQ(RunModal(dialog, [&] {
-                  wxCommandEvent click(wxEVT_BUTTON, kCancelId);
-                  dialog.FindWindow(kCancelId)->ProcessWindowEvent(click);
-              }),
+    EXPECT_EQ(RunModal(dialog,
+                       [&] {
+                           wxCommandEvent click(wxEVT_BUTTON, kCancelId);
+                           dialog.FindWindow(kCancelId)->ProcessWindowEvent(click);
+                       }),
               kCancelId);
     EXPECT_EQ(RunModal(dialog, [&] { dialog.Close(); }), kCancelId);
 }

@@ -28,7 +28,9 @@ TEST(WxExportUi, TheSaveDialogShowsTheRequestAndACancelGivesNothing) {
         filter = files->GetFilterIndex();
         style = files->GetWindowStyle();
     };
-    const SaveFileRequest request{"Export", "20070315090500.xls", "xls",
+    const SaveFileRequest request{"Export",
+                                  "20070315090500.xls",
+                                  "xls",
                                   {{"Excel\xE6\x96\x87\xE4\xBB\xB6(*.xls)", "*.xls"}, {"all (*.*)", "*.*"}}};
     EXPECT_EQ(ui.AskSavePath(request), std::nullopt);
     EXPECT_EQ(title, "Export");

@@ -32,8 +32,8 @@ TEST(DecodeDump, OneRecordGivesTheTenCellsOfItsRow) {
     dump.Count(1).Identifier(0x1234).Limits(3, 500, 100).Record(1, 0x01, 0x2C, 3, 5, 9, 15, 3, 7);
     const MemoryRecordTable table = Decode(dump.Image());
     ASSERT_EQ(table.RowCount(), 1u);
-    EXPECT_THAT(Row(table, 0), ::testing::ElementsAre("4660", "1", "2007/03/15", "09:05", "3", "Caution", "144", "100",
-                                                      "500", ""));
+    EXPECT_THAT(Row(table, 0),
+                ::testing::ElementsAre("4660", "1", "2007/03/15", "09:05", "3", "Caution", "144", "100", "500", ""));
 }
 
 TEST(DecodeDump, CountsZeroAndTwoHundredFiftyEight) {

@@ -16,8 +16,8 @@ public:
         return Put16(34 + 4 * program, lower);
     }
     DumpBuilder& Record(std::size_t k, std::uint8_t rluHundreds, std::uint8_t rluRest, std::uint8_t program,
-                        std::uint8_t minute = 0, std::uint8_t hour = 0, std::uint8_t day = 1,
-                        std::uint8_t month = 1, std::uint8_t year = 7) {
+                        std::uint8_t minute = 0, std::uint8_t hour = 0, std::uint8_t day = 1, std::uint8_t month = 1,
+                        std::uint8_t year = 7) {
         const std::size_t offset = 440 + 8 * k;
         const std::uint8_t bytes[] = {rluHundreds, rluRest, program, minute, hour, day, month, year};
         for (std::size_t i = 0; i < 8; ++i) {

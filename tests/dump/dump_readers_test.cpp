@@ -38,9 +38,9 @@ TEST(LimitEntry, UpperLimitStandsFirst) {
 
 TEST(LimitEntry, ProgramsPastTheTableReadTheRecordArea) {
     DumpBuilder dump;
-    dump.Byte(440, 0x00).Byte(441, 0x0A).Byte(442, 0x00).Byte(443, 0x0B);  // slot 0: program 102
-    dump.Byte(446, 0x00).Byte(447, 0x0D);                                   // program 103's lower limit
-    dump.Record(1, 0x01, 0x02, 0x03, 0x04);                                 // program 104 reads record 1
+    dump.Byte(440, 0x00).Byte(441, 0x0A).Byte(442, 0x00).Byte(443, 0x0B);      // slot 0: program 102
+    dump.Byte(446, 0x00).Byte(447, 0x0D);                                      // program 103's lower limit
+    dump.Record(1, 0x01, 0x02, 0x03, 0x04);                                    // program 104 reads record 1
     dump.Byte(1052, 0xAB).Byte(1053, 0xCD).Byte(1054, 0xEF).Byte(1055, 0x01);  // end of record 76
     EXPECT_EQ(ReadLimitEntry(dump.Image(), 102).upper, 10u);
     EXPECT_EQ(ReadLimitEntry(dump.Image(), 102).lower, 11u);
@@ -87,12 +87,10 @@ TEST_P(Verdict, FollowsTheUpperTestFirst) {
 
 INSTANTIATE_TEST_SUITE_P(Boundaries, Verdict,
                          ::testing::Values(VerdictCase{100, 500, 0, "Pass"}, VerdictCase{100, 500, 100, "Pass"},
-                                           VerdictCase{100, 500, 101, "Caution"},
-                                           VerdictCase{100, 500, 500, "Caution"},
-                                           VerdictCase{100, 500, 501, "Failed"},
-                                           VerdictCase{500, 100, 100, "Pass"}, VerdictCase{500, 100, 101, "Failed"},
-                                           VerdictCase{500, 100, 500, "Failed"}, VerdictCase{0, 0, 0, "Pass"},
-                                           VerdictCase{0, 0, 1, "Failed"},
+                                           VerdictCase{100, 500, 101, "Caution"}, VerdictCase{100, 500, 500, "Caution"},
+                                           VerdictCase{100, 500, 501, "Failed"}, VerdictCase{500, 100, 100, "Pass"},
+                                           VerdictCase{500, 100, 101, "Failed"}, VerdictCase{500, 100, 500, "Failed"},
+                                           VerdictCase{0, 0, 0, "Pass"}, VerdictCase{0, 0, 1, "Failed"},
                                            VerdictCase{65535, 65535, 25755, "Pass"}));
 
 TEST(TwoCharacterText, RunsOnPastNineForHundredAndMore) {

@@ -79,10 +79,10 @@ TEST(ReceptionTiming, FollowsTheLineRate) {
 // Each case: what the line carries from Start on, and how the transfer must end.
 struct Case {
     const char* name;
-    std::size_t tailBeforeRequest;  // bytes of an earlier answer still arriving at Start
+    std::size_t tailBeforeRequest;      // bytes of an earlier answer still arriving at Start
     std::optional<std::size_t> answer;  // bytes answered to the request; none: no answer
-    std::size_t extra;              // further bytes right after the answer
-    std::uint16_t claimedRecords;   // the header's count
+    std::size_t extra;                  // further bytes right after the answer
+    std::uint16_t claimedRecords;       // the header's count
     Outcome expected;
     bool sound;
 };
@@ -126,9 +126,7 @@ TEST_P(ReceptionCases, EndAsTheLineDictates) {
             EXPECT_LE(waited, kTiming.stallTimeout + 10ms) << c.name;
             EXPECT_EQ(reception.Findings().length, *c.answer) << c.name;
             break;
-        default:
-            EXPECT_LE(waited, kTiming.answerTimeout + 10ms) << c.name;
-            break;
+        default: EXPECT_LE(waited, kTiming.answerTimeout + 10ms) << c.name; break;
     }
 }
 
@@ -144,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"no answer", 0, std::nullopt, 0, 0, Outcome::NoAnswer, false}),
     [](const ::testing::TestParamInfo<Case>& info) {
         std::string name = info.param.name;
-        std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
         return name;
     });
 

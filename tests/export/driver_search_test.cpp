@@ -13,9 +13,9 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
-using ::testing::StartsWith;
 using testing::FakeDriverManager;
 using testing::FakeExportUi;
+using ::testing::StartsWith;
 
 // An installer that answers with `list` (NULs included), cut to the buffer it is given.
 InstalledDriversCall Answering(const std::string& list, bool succeeds = true) {

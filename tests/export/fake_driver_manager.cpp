@@ -148,8 +148,8 @@ SQLRETURN FreeStmt(SQLHSTMT statement, SQLUSMALLINT option) {
     return SQL_SUCCESS;
 }
 
-SQLRETURN GetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* state, SQLINTEGER* native,
-                     SQLCHAR* message, SQLSMALLINT capacity, SQLSMALLINT* length) {
+SQLRETURN GetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* state, SQLINTEGER* native, SQLCHAR* message,
+                     SQLSMALLINT capacity, SQLSMALLINT* length) {
     if (record < 1 || static_cast<std::size_t>(record) > g_pendingDiagnostics.size()) {
         return SQL_NO_DATA;
     }
@@ -177,9 +177,9 @@ FakeDriverManager::~FakeDriverManager() { g_fake = nullptr; }
 InstallerCalls FakeDriverManager::Installer() { return {GetInstalledDrivers}; }
 
 DriverManagerCalls FakeDriverManager::Calls() {
-    return {AllocEnv,    FreeEnv,   AllocConnect,  SetConnectOption, DriverConnect, GetInfo,
-            Disconnect,  Transact,  FreeConnect,   AllocStmt,        SetStmtOption, ExecDirect,
-            NumResultCols, Fetch,   MoreResults,   Cancel,           FreeStmt,      GetDiagRec};
+    return {AllocEnv,      FreeEnv,  AllocConnect, SetConnectOption, DriverConnect, GetInfo,
+            Disconnect,    Transact, FreeConnect,  AllocStmt,        SetStmtOption, ExecDirect,
+            NumResultCols, Fetch,    MoreResults,  Cancel,           FreeStmt,      GetDiagRec};
 }
 
 int FakeDriverManager::Count(const std::string& callPrefix) const {

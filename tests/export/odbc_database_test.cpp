@@ -18,9 +18,9 @@ namespace velanto {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::FakeDriverManager;
 using testing::FakeExportUi;
+using ::testing::IsEmpty;
 
 class OdbcDatabaseTest : public ::testing::Test {
 protected:
@@ -45,7 +45,8 @@ TEST_F(OdbcDatabaseTest, ConnectsWithoutPromptingAndReleasesEverything) {
     EXPECT_EQ(fake.loginTimeout, 15u);
     EXPECT_EQ(fake.completion, SQL_DRIVER_NOPROMPT);
     EXPECT_EQ(fake.completedStringSize, 512);
-    EXPECT_THAT(fake.calls, ElementsAre("SQLDriverConnect DRIVER={x};DBQ=/tmp/a.xls", "SQLDisconnect", "SQLFreeConnect"));
+    EXPECT_THAT(fake.calls,
+                ElementsAre("SQLDriverConnect DRIVER={x};DBQ=/tmp/a.xls", "SQLDisconnect", "SQLFreeConnect"));
     EXPECT_EQ(fake.connectionsLive, 0);
     EXPECT_EQ(fake.environmentsLive, 0);
 }

@@ -11,7 +11,6 @@
 #include <memory>
 #include <sstream>
 
-
 #include "export/export_error.h"
 #include "export/spreadsheet_export.h"
 #include "tests/export/fake_export_ui.h"
@@ -22,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::FakeExportUi;
+using ::testing::HasSubstr;
 using testing::ScratchFolder;
 
 std::string ReadWhole(const fs::path& path) {
@@ -166,10 +165,10 @@ TEST_F(SpreadsheetOdbcTest, ThreeRowsBecomeOneTableOfThreeRowsInOrder) {
     SaveAsSpreadsheet(list, "velanto", ui);
 
     EXPECT_THAT(ui.shown, ElementsAre("Export file save to" + *ui.savePath + "!"));
-    EXPECT_THAT(odbc.StatementsSince(traceStart),
-                ElementsAre(IsTracedStatement(TableCreationSql("velanto", kHeadings)),
-                            IsTracedStatement(Insertion(rows[0])), IsTracedStatement(Insertion(rows[1])),
-                            IsTracedStatement(Insertion(rows[2]))));
+    EXPECT_THAT(
+        odbc.StatementsSince(traceStart),
+        ElementsAre(IsTracedStatement(TableCreationSql("velanto", kHeadings)), IsTracedStatement(Insertion(rows[0])),
+                    IsTracedStatement(Insertion(rows[1])), IsTracedStatement(Insertion(rows[2]))));
     const std::vector<Sheet> sheets = ReadWorkbook(*ui.savePath);
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].name, "velanto");
@@ -198,9 +197,11 @@ TEST_F(SpreadsheetOdbcTest, EveryConfirmedNameGetsTheWholeWorkbookAndNothingElse
     for (int i = 0; i < 83; ++i) {
         longName += "数";  // 249 bytes
     }
-    const std::vector<std::pair<std::string, std::string>> folderAndName = {
-        {"data;x=1", "data;x=1.xls"}, {"a\";b ", "a\";b.xls"}, {"{x}}", "trailing.xls "},
-        {"long", longName + ".xls"},  {"link", "dangling.xls"}};
+    const std::vector<std::pair<std::string, std::string>> folderAndName = {{"data;x=1", "data;x=1.xls"},
+                                                                            {"a\";b ", "a\";b.xls"},
+                                                                            {"{x}}", "trailing.xls "},
+                                                                            {"long", longName + ".xls"},
+                                                                            {"link", "dangling.xls"}};
     for (const auto& [folderName, name] : folderAndName) {
         const fs::path folder = scratch.Path() / folderName;
         fs::create_directory(folder);

@@ -13,8 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::Pair;
 using testing::FakeExportUi;
+using ::testing::Pair;
 using testing::ScratchFolder;
 
 TEST(EnsurePathExists, CreatesEveryMissingFolderButNeverTheFile) {

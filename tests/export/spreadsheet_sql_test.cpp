@@ -43,8 +43,8 @@ TEST(SpreadsheetSql, ConnectionStringQuotesOnlyTheCreatedPath) {
 
 // Whatever the path holds, the driver reads it back whole from both attributes.
 TEST(SpreadsheetSql, EveryPathComesBackWholeFromTheDriversParser) {
-    for (const std::string path : {"/d/data;x=1.xls", "/d/trailing.xls ", "/d/a\"b.xls", "/d/{x}}.xls", " /d/lead.xls",
-                                   "/d/x=1;y", "/d/''"}) {
+    for (const std::string path :
+         {"/d/data;x=1.xls", "/d/trailing.xls ", "/d/a\"b.xls", "/d/{x}}.xls", " /d/lead.xls", "/d/x=1;y", "/d/''"}) {
         const std::string text = SpreadsheetConnectionString("velanto Excel Driver (*.xls)", path);
         const ConnectionOptions options = ReadConnectionOptions(ParseConnectionString(text));
         EXPECT_EQ(options.createPath, path) << text;

@@ -102,18 +102,18 @@ TEST_P(DeviceNames, ALinkWinsARealUartKeepsItsNumberAdaptersTakeTheFreeNumbers) 
 
 INSTANTIATE_TEST_SUITE_P(
     Machines, DeviceNames,
-    ::testing::Values(
-        Resolution{"placeholders only", "PPPP", {}, {}, {"ttyS0", "ttyS1", "ttyS2", "ttyS3", "ttyS4"}},
-        Resolution{"UARTs, links (one dangling) and adapters",
-                   "UPUP",
-                   {"usb-A", "usb-C", "usb-B"},
-                   {{3, "pts/7"}},
-                   {"ttyS0", "serial/by-id/usb-A", "pts/7", "serial/by-id/usb-B", "serial/by-id/usb-C", "ttyS5"}},
-        Resolution{"an adapter that a link names",
-                   "",
-                   {"usb-A", "usb-B"},
-                   {{2, "serial/by-id/usb-A"}},
-                   {"serial/by-id/usb-B", "serial/by-id/usb-A", "ttyS2"}}));
+    ::testing::Values(Resolution{"placeholders only", "PPPP", {}, {}, {"ttyS0", "ttyS1", "ttyS2", "ttyS3", "ttyS4"}},
+                      Resolution{"UARTs, links (one dangling) and adapters",
+                                 "UPUP",
+                                 {"usb-A", "usb-C", "usb-B"},
+                                 {{3, "pts/7"}},
+                                 {"ttyS0", "serial/by-id/usb-A", "pts/7", "serial/by-id/usb-B", "serial/by-id/usb-C",
+                                  "ttyS5"}},
+                      Resolution{"an adapter that a link names",
+                                 "",
+                                 {"usb-A", "usb-B"},
+                                 {{2, "serial/by-id/usb-A"}},
+                                 {"serial/by-id/usb-B", "serial/by-id/usb-A", "ttyS2"}}));
 
 TEST(DeviceNameSyntax, OnlyComAndANumberFromOneNameADevice) {
     for (const char* name : {"COM0", "COM", "COM-1", "com1", "COM1x", "LPT1", "COM0001", "COM99999999999"}) {

@@ -140,8 +140,8 @@ TEST_F(DetectorSimulator, DrivesAGivenDeviceInsteadOfItsOwnLine) {
     for (int attempt = 0; attempt < 100 && got < received.size(); ++attempt) {
         pollfd ready{line.Descriptor(), POLLIN, 0};
         if (::poll(&ready, 1, 100) == 1) {
-            got += static_cast<std::size_t>(std::max<ssize_t>(
-                0, ::read(line.Descriptor(), received.data() + got, received.size() - got)));
+            got += static_cast<std::size_t>(
+                std::max<ssize_t>(0, ::read(line.Descriptor(), received.data() + got, received.size() - got)));
         }
     }
     const DetectorDump image = GenerateDump({});
@@ -164,9 +164,12 @@ TEST_F(DetectorSimulator, MapsTheComPortWhileItRuns) {
 TEST_F(DetectorSimulator, RefusesABadCommandLineOrImage) {
     std::filesystem::create_directories(m_folder / "velanto/dosdevices/com4");
     std::ofstream(m_folder / "short.bin") << "too short";
-    for (std::vector<std::string> arguments :
-         {std::vector<std::string>{"--records", "2001"}, {"--truncate", "16449"}, {"--frobnicate"}, {"stray"},
-          {"--dump", (m_folder / "short.bin").string()}, {"--com", "0"}}) {
+    for (std::vector<std::string> arguments : {std::vector<std::string>{"--records", "2001"},
+                                               {"--truncate", "16449"},
+                                               {"--frobnicate"},
+                                               {"stray"},
+                                               {"--dump", (m_folder / "short.bin").string()},
+                                               {"--com", "0"}}) {
         arguments.insert(arguments.begin(), VELANTO_DETECTOR);
         SimulatorProcess simulator(arguments);
         EXPECT_EQ(simulator.WaitForExit(), 2) << arguments[1];

@@ -90,8 +90,9 @@ TEST_F(OdbcDriverTest, ConnectingToAMissingFolderCreatesNothing) {
     ExpectSqlstate(session.DriverConnect("DRIVER={" + testing::kDriverName + "};FIRSTROWHASNAMES=1"), "08001");
 
     // The workbook CREATE_DB made goes again when DBQ's cannot be made.
-    ExpectSqlstate(session.DriverConnect("DRIVER={" + testing::kDriverName + "};CREATE_DB=" + Workbook() + ";DBQ=" + path),
-                   "08001");
+    ExpectSqlstate(
+        session.DriverConnect("DRIVER={" + testing::kDriverName + "};CREATE_DB=" + Workbook() + ";DBQ=" + path),
+        "08001");
     EXPECT_FALSE(fs::exists(Workbook()));
     // A folder that is there but takes no new files (even from root) is not said to be missing.
     const CallResult refused = session.DriverConnect(testing::ExportConnectionString("/proc/book.xls"));
@@ -183,7 +184,8 @@ TEST_F(OdbcDriverTest, TheFileIsAlwaysAWholeWorkbook) {
     ASSERT_EQ(session.Disconnect().code, SQL_SUCCESS);
 
     EXPECT_EQ(RowsOf(Workbook()), (std::vector<std::vector<std::string>>{{"a"}, {"1"}, {"2"}}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 1) << "the workbook alone: no temporary file stays";
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 1)
+        << "the workbook alone: no temporary file stays";
 }
 
 TEST_F(OdbcDriverTest, InformationForTheExportsConformanceTest) {

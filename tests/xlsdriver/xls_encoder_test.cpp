@@ -36,9 +36,7 @@ TEST(XlsEncoder, GlobalsHoldWhatExcelNeedsToOpenTheFile) {
     const std::vector<std::uint16_t> types = Types(ReadBiffRecords(StreamOf(book)));
     ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.front(), 0x0809);
-    const auto count = [&](std::uint16_t type) {
-        return std::count(types.begin(), types.end(), type);
-    };
+    const auto count = [&](std::uint16_t type) { return std::count(types.begin(), types.end(), type); };
     EXPECT_EQ(count(0x0042), 1) << "CODEPAGE";
     EXPECT_EQ(count(0x003D), 1) << "WINDOW1";
     EXPECT_GE(count(0x0031), 4) << "FONT";

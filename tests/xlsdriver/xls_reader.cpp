@@ -10,9 +10,7 @@ std::uint32_t U16(const Bytes& b, std::size_t at) {
         throw std::runtime_error("read past the end");
     return b[at] | b[at + 1] << 8;
 }
-std::uint32_t U32(const Bytes& b, std::size_t at) {
-    return U16(b, at) | U16(b, at + 2) << 16;
-}
+std::uint32_t U32(const Bytes& b, std::size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
 
 constexpr std::uint32_t kEnd = 0xFFFFFFFE;
 
