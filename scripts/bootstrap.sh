@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-    # toolchain and build
-    g++ cmake ninja-build pkg-config
+    # toolchain and build, and the sources' layout check
+    g++ cmake ninja-build pkg-config clang-format
     # the dialogs, and a virtual display with a Chinese font for their tests
     libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
     # checks of the installed desktop entry

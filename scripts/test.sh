@@ -14,6 +14,7 @@ export NO_AT_BRIDGE=1  # GTK's accessibility bridge keeps strings of its start-u
 export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp"
 passed=0
 failed=0
+status=0
 
 # Configures one tree, builds the target given (all: everything), runs its tests, and adds their
 # results to the totals. Arguments: name, folder, target, ctest arguments, --, cmake arguments.
@@ -40,9 +41,18 @@ run_suite() {
     return $status
 }
 
+# The sources keep the layout of .clang-format; a file that strays fails the run.
+echo "== formatting"
+if git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; then
+    passed=$((passed + 1))
+else
+    echo "formatting: the files above differ from .clang-format (clang-format -i FILE mends them)"
+    failed=$((failed + 1))
+    status=1
+fi
+
 out=${VELANTO_OUT:-out}  # set VELANTO_OUT to keep several trees apart
 mkdir -p "$out"
-status=0
 run_suite "plain build" "$out"/build all -LE fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_BENCH=OFF \
     -DVELANTO_WERROR=ON || status=1
 run_suite "AddressSanitizer + UndefinedBehaviorSanitizer" "$out"/build-asan all -LE fuzz -- \
