@@ -10,13 +10,35 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$wor
 for file in bin/velanto bin/velanto-dump bin/velanto-detector share/velanto/velanto.htb \
             share/applications/velanto.desktop share/icons/hicolor/32x32/apps/velanto.png \
             share/icons/hicolor/256x256/apps/velanto.png lib/odbc/libvelantoxls.so \
-            share/velanto/velanto-xls-driver.ini; do
+            share/velanto/velanto-xls-driver.ini share/man/man1/velanto.1 \
+            share/man/man1/velanto-dump.1 share/man/man1/velanto-detector.1; do
     check "$file is installed" test -s "$prefix/$file"
 done
 check "the programs are executable" test -x "$prefix/bin/velanto" -a -x "$prefix/bin/velanto-dump"
 check "the desktop entry is valid" desktop-file-validate "$prefix/share/applications/velanto.desktop"
 check "the driver template names the installed library" \
     grep -qx "Driver=$prefix/lib/odbc/libvelantoxls.so" "$prefix/share/velanto/velanto-xls-driver.ini"
+
+# Each manual page renders cleanly, and a tool's page names every option its --help gives.
+renders_cleanly() {  # manual page
+    local warnings
+    warnings=$(groff -man -Tutf8 -ww -z "$1" 2>&1)
+    [ -z "$warnings" ] || { echo "$warnings"; return 1; }
+}
+names_every_option() {  # program, manual page
+    local option missing=0
+    for option in $("$1" --help | grep -oE '(^|[[:space:][])--?[a-z][a-z-]*' | tr -d ' ['); do
+        grep -qF -- "${option//-/\\-}" "$2" || { echo "$2 does not name $option"; missing=1; }
+    done
+    return $missing
+}
+for page in "$prefix"/share/man/man1/*.1; do
+    check "$(basename "$page") renders without warnings" renders_cleanly "$page"
+done
+for tool in velanto-dump velanto-detector; do
+    check "the manual of $tool names its options" names_every_option "$prefix/bin/$tool" \
+        "$prefix/share/man/man1/$tool.1"
+done
 
 # The README's registration command, against a private configuration folder.
 mkdir -p "$work/etc"
