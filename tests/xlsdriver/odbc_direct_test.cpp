@@ -34,18 +34,33 @@ private:
     std::unique_ptr<void, int (*)(void*)> m_handle;
 };
 
-TEST(OdbcDriverLibrary, FreeingAnOpenConnectionWritesTheWorkbook) {
+// A connection handle of the library's own, with the calls every test makes.
+class OdbcDriverLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
+        ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
+    }
+
+    // The test's last step: the connection and its environment freed.
+    void FreeConnection() {
+        EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
+        EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+    }
+
+    const DriverLibrary driver;
+    decltype(&SQLAllocHandle) alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
+    decltype(&SQLFreeHandle) free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
+    decltype(&SQLDriverConnect) connect = driver.Get<decltype(SQLDriverConnect)>("SQLDriverConnect");
+    SQLHANDLE env = nullptr, dbc = nullptr;
+};
+
+TEST_F(OdbcDriverLibrary, FreeingAnOpenConnectionWritesTheWorkbook) {
     testing::ScratchFolder folder;
     const std::string path = (folder / "freed.xls").string();
-    const DriverLibrary driver;
-    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
-    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
-    const auto connect = driver.Get<decltype(SQLDriverConnect)>("SQLDriverConnect");
     const auto execute = driver.Get<decltype(SQLExecDirect)>("SQLExecDirect");
 
-    SQLHANDLE env = nullptr, dbc = nullptr, statement = nullptr;
-    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
-    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
+    SQLHANDLE statement = nullptr;
     EXPECT_EQ(alloc(SQL_HANDLE_STMT, dbc, &statement), SQL_ERROR) << "not connected yet";
     const std::string connection = "DBQ=" + path;
     ASSERT_EQ(connect(dbc, nullptr, (SQLCHAR*)connection.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
@@ -56,22 +71,14 @@ TEST(OdbcDriverLibrary, FreeingAnOpenConnectionWritesTheWorkbook) {
 
     EXPECT_EQ(free(SQL_HANDLE_STMT, dbc), SQL_INVALID_HANDLE);
     EXPECT_EQ(free(SQL_HANDLE_DBC, statement), SQL_INVALID_HANDLE);
-    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);  // its statement goes with it
-    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+    FreeConnection();  // its statement goes with it
     EXPECT_EQ(testing::ReadWithXlrd(path).at(0).rows, (std::vector<std::vector<std::string>>{{"a"}, {"written"}}));
 }
 
 // A message longer than SQLGetDiagRec's length can count comes cut, with 01004, never with a
 // length that wrapped.
-TEST(OdbcDriverLibrary, DiagnosticLongerThanItsLengthCanCountIsCut) {
-    const DriverLibrary driver;
-    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
-    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
-    const auto connect = driver.Get<decltype(SQLDriverConnect)>("SQLDriverConnect");
+TEST_F(OdbcDriverLibrary, DiagnosticLongerThanItsLengthCanCountIsCut) {
     const auto diagnostic = driver.Get<decltype(SQLGetDiagRec)>("SQLGetDiagRec");
-    SQLHANDLE env = nullptr, dbc = nullptr;
-    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
-    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
     const std::string connection = "DBQ=/nonexistent/" + std::string(40000, 'n') + "/book.xls";
     ASSERT_EQ(connect(dbc, nullptr, (SQLCHAR*)connection.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
               SQL_ERROR);
@@ -85,18 +92,11 @@ TEST(OdbcDriverLibrary, DiagnosticLongerThanItsLengthCanCountIsCut) {
     EXPECT_GT(length, 32000);
     EXPECT_LE(std::strlen(reinterpret_cast<char*>(message.data())), static_cast<std::size_t>(length));
 
-    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
-    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+    FreeConnection();
 }
 
-TEST(OdbcDriverLibrary, GetFunctionsNamesWhatIsThere) {
-    const DriverLibrary driver;
-    const auto alloc = driver.Get<decltype(SQLAllocHandle)>("SQLAllocHandle");
-    const auto free = driver.Get<decltype(SQLFreeHandle)>("SQLFreeHandle");
+TEST_F(OdbcDriverLibrary, GetFunctionsNamesWhatIsThere) {
     const auto functions = driver.Get<decltype(SQLGetFunctions)>("SQLGetFunctions");
-    SQLHANDLE env = nullptr, dbc = nullptr;
-    ASSERT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &env), SQL_SUCCESS);
-    ASSERT_EQ(alloc(SQL_HANDLE_DBC, env, &dbc), SQL_SUCCESS);
 
     SQLUSMALLINT bitmap[SQL_API_ODBC3_ALL_FUNCTIONS_SIZE];
     ASSERT_EQ(functions(dbc, SQL_API_ODBC3_ALL_FUNCTIONS, bitmap), SQL_SUCCESS);
@@ -108,8 +108,7 @@ TEST(OdbcDriverLibrary, GetFunctionsNamesWhatIsThere) {
     ASSERT_EQ(functions(dbc, SQL_API_SQLTABLES, &one), SQL_SUCCESS);
     EXPECT_EQ(one, SQL_FALSE);
 
-    EXPECT_EQ(free(SQL_HANDLE_DBC, dbc), SQL_SUCCESS);
-    EXPECT_EQ(free(SQL_HANDLE_ENV, env), SQL_SUCCESS);
+    FreeConnection();
 }
 
 }  // namespace
