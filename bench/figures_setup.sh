@@ -3,7 +3,10 @@
 # folder, and the operator (tools/operator.sh) on velanto and the detector simulator.
 set -u
 if [ -z "${VELANTO_FIGURES_DISPLAY:-}" ]; then
-    VELANTO_FIGURES_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    source "$(dirname "${BASH_SOURCE[0]}")/../tools/virtual_display.sh"
+    export VELANTO_FIGURES_DISPLAY=1
+    on_virtual_display 1280x1024x24 bash "$0" "$@"
+    exit
 fi
 build=$(cd "${1:-out/build-release}" && pwd)
 velanto=$build/app/velanto detector=$build/tools/velanto-detector dump_tool=$build/tools/velanto-dump

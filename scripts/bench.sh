@@ -5,8 +5,9 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 cmake -S . -B out/build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELANTO_BENCH=ON > /dev/null
 cmake --build out/build-release -j "$(nproc)"
+source tools/virtual_display.sh
 for bench in out/build-release/bench/*_bench; do
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$@"
+    on_virtual_display 1280x1024x24 "$bench" "$@"
 done
 bench/transfer_figures.sh out/build-release
 bench/reception_figures.sh out/build-release

@@ -7,7 +7,8 @@ scripts/bootstrap.sh xdotool imagemagick
 cmake -S . -B out/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build out/build -j "$(nproc)" --target velanto velanto-detector
 mkdir -p docs
-exec xvfb-run -a -s "-screen 0 1024x800x24" bash -c '
+source tools/virtual_display.sh
+on_virtual_display 1024x800x24 bash -c '
     set -euo pipefail
     export XDG_CONFIG_HOME=$(mktemp -d)
     out/build/tools/velanto-detector --com 1 --fast --records 40 > /dev/null &

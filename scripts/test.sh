@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
+source tools/virtual_display.sh
 jobs=$(nproc)
 # The dialog tests run on a virtual display; the desktop libraries keep some memory for the
 # life of the process, which the leak checker is told about.
@@ -29,7 +30,7 @@ run_suite() {
     cmake -S . -B "$dir" -G Ninja "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
     cmake --build "$dir" -j "$jobs" --target "$target" || { echo "$name: the build failed"; failed=$((failed + 1)); return 1; }
     local log="$dir.ctest.log" status=0
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    on_virtual_display 1280x1024x24 \
         ctest --test-dir "$dir" --output-on-failure -j "$jobs" "${ctest_args[@]}" 2>&1 | tee "$log" || status=1
     local summary
     summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)

@@ -9,7 +9,10 @@
 # Valgrind's memory checker, which must find no invalid access and no leak.
 set -u
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
-    VELANTO_E2E_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    source "$(dirname "$0")/../../tools/virtual_display.sh"
+    export VELANTO_E2E_DISPLAY=1
+    on_virtual_display 1280x1024x24 bash "$0" "$@"
+    exit
 fi
 velanto=$1 detector=$2 dump_tool=$3
 export ODBCSYSINI=$4
