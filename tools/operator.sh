@@ -35,15 +35,26 @@ must() {
     exit 1
 }
 
-# True when velanto has used at most a fifth of a processor in half a second: it has done what the
-# last input asked, and a key pressed now goes where the operator expects. A window that shows is
-# not yet ready for keys, least of all under the memory checker, where even idle costs a tenth.
+# True when velanto has used at most a fifth of a processor in half a second, and its main thread
+# has not waited a fifth of that for a processor: it has done what the last input asked, and a key
+# pressed now goes where the operator expects. A window that shows is not yet ready for keys, least
+# of all under the memory checker, where even idle costs a tenth; and on a loaded machine a velanto
+# kept from a processor uses little of one without being done.
 velanto_idle() {
     local before after
-    before=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null)
+    before=$(velanto_processor_times) || return 1
     sleep 0.5
-    after=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null)
-    [ -n "$before" ] && [ -n "$after" ] && [ $((after - before)) -le 10 ]
+    after=$(velanto_processor_times) || return 1
+    awk -v before="$before" -v after="$after" 'BEGIN {
+        split(before, b); split(after, a)
+        exit !(a[1] - b[1] <= 10 && a[2] - b[2] <= 100000000) }'
+}
+# The processor ticks velanto has used, and the nanoseconds its main thread has waited for a processor.
+velanto_processor_times() {
+    local ticks waited
+    ticks=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null) &&
+        waited=$(awk '{ print $2 }' "/proc/$velanto_pid/schedstat" 2> /dev/null) &&
+        [ -n "$ticks" ] && [ -n "$waited" ] && echo "$ticks $waited"
 }
 settle() { must "velanto settles" wait_until "$patience" velanto_idle; }
 # Waits for a window with a title that matches, then until velanto is ready for keys.
