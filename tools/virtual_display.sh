@@ -1,7 +1,8 @@
 # Source this for on_virtual_display, which runs a command on a virtual display (Xvfb) of its own.
 # Xvfb picks a free display number itself (-displayfd), so runs that start together, or one right
 # after another while the last display is still going away, never meet on one display (as they may
-# with xvfb-run -a). Only holders of the display's cookie may connect.
+# with xvfb-run -a). The display never resets when its last client leaves (-noreset): a program
+# starting during a reset could not connect. Only holders of the display's cookie may connect.
 
 on_virtual_display() {  # screen geometry such as 1280x1024x24, then the command
     local geometry=$1 folder cookie server number status
@@ -12,7 +13,7 @@ on_virtual_display() {  # screen geometry such as 1280x1024x24, then the command
     # by number, added once the server has said which it took.
     touch "$folder/auth"
     xauth -q -f "$folder/auth" add :0 . "$cookie"
-    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -auth "$folder/auth" \
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset -auth "$folder/auth" \
         3> "$folder/number" 2> "$folder/server.log" &
     server=$!
     until [ -s "$folder/number" ]; do
