@@ -215,7 +215,8 @@ close_mid_transfer() {
     sleep 1
     close_velanto    # fails unless velanto ends; how fast is a figure of bench/transfer_figures.sh
     echo "closed mid-transfer: velanto ended after $closing_seconds s"
-    check "velanto ends with status 0" test "$velanto_status" -eq 0
+    [ "$velanto_status" -eq 0 ] || cat "$work/velanto.log"
+    check "velanto ends with status 0 (status $velanto_status)" test "$velanto_status" -eq 0
 }
 
 # An operator outside the group dialout: velanto runs as the unprivileged user nobody, and the
