@@ -107,7 +107,7 @@ public:
         }
     }
     // Handle pending notifications on the calling thread until `count` of them, or `count` received bytes,
-    // have been handled; false when patience runs out.
+    // have been handled; false when none comes for the patience's time (a slow machine only takes longer).
     bool PumpMessages(std::size_t count) {
         return PumpUntil([&] { return m_handled.size() >= count; });
     }
@@ -130,10 +130,9 @@ public:
 
 private:
     bool PumpUntil(const std::function<bool()>& done) {  // `done` is tested with the lock held
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
         std::unique_lock lock(m_mutex);
         while (!done()) {
-            if (!m_changed.wait_until(lock, deadline, [&] { return !m_pending.empty(); })) {
+            if (!m_changed.wait_for(lock, kPatience, [&] { return !m_pending.empty(); })) {
                 return false;
             }
             m_handled.push_back(m_pending.front());
