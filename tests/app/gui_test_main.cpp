@@ -35,9 +35,10 @@ void FailOnAssert(const wxString& file, int line, const wxString& function, cons
                                           << condition.utf8_string() << " " << message.utf8_string();
 }
 
-// Now and then the toolkit fails to start while other test processes start on the same
-// virtual display, and a failed start cannot be undone in-process: the test program then
-// starts over once as a new process, and says so, so that such flakiness stays visible.
+// The toolkit fails to start on a display that is resetting because its last client has just
+// left (the test command's displays never reset, but a display started by hand may), and a
+// failed start cannot be undone in-process: the test program then starts over once, a moment
+// later, as a new process, and says so, so that such flakiness stays visible.
 [[noreturn]] void StartOver(char** originalArgv) {
     if (std::getenv("VELANTO_GUI_TEST_RETRY") == nullptr) {
         std::fprintf(stderr, "app_tests: the toolkit could not start; starting over once\n");
