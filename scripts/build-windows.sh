@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW) and zlib are
+# built as static libraries from Debian's own source packages and kept, per Debian source
+# version, in ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repository=$PWD
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
+    dpkg-dev
+toolchain=$repository/cmake/mingw-w64.cmake
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
+out=${VELANTO_OUT:-$repository/out}/build-windows
+
+# apt, pointed at the source packages of the archives this machine uses: the machine's own
+# entries turned into deb-src ones, with lists of their own, all inside the cache.
+apt_dir=$cache/apt
+private_apt=(
+    -o Dir::Etc::SourceList="$apt_dir/sources.list"
+    -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
+    -o Dir::State::Lists="$apt_dir/lists"
+    -o Dir::Cache="$apt_dir/cache"
+    -o APT::Sandbox::User="$(id -un)"
+)
+
+source_entries_from() {  # one-line entries
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$@"
+}
+
+source_stanzas_from() {  # deb822 stanzas
+    awk 'BEGIN { RS = ""; FS = OFS = "\n"; ORS = "\n\n" }
+         {
+             binary = 0
+             for (i = 1; i <= NF; i++)
+                 if ($i ~ /^Types:/ && (" " substr($i, 7) " ") ~ /[ \t]deb[ \t]/) {
+                     $i = "Types: deb-src"
+                     binary = 1
+                 }
+             if (binary) print
+         }' "$1"
+}
+
+update_source_lists() {
+    rm -rf "$apt_dir/sources.list.d"
+    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+    local file one_line=()
+    shopt -s nullglob
+    [ -f /etc/apt/sources.list ] && one_line+=(/etc/apt/sources.list)
+    source_entries_from /dev/null "${one_line[@]}" /etc/apt/sources.list.d/*.list >"$apt_dir/sources.list"
+    for file in /etc/apt/sources.list.d/*.sources; do
+        source_stanzas_from "$file" >"$apt_dir/sources.list.d/$(basename "$file")"
+    done
+    shopt -u nullglob
+    apt-get "${private_apt[@]}" update -qq
+}
+
+# The versions of source package $1 in the archives, newest first.
+source_versions() {
+    apt-cache "${private_apt[@]}" showsrc --only-source "$1" | awk '/^Version:/ { print $2 }' |
+        sort -u | sort -rV
+}
+
+# Fetches source package $1 at version $2 and unpacks it into $3/source.
+fetch_source() {
+    mkdir -p "$3/download"
+    (cd "$3/download" && apt-get "${private_apt[@]}" source --download-only -qq "$1=$2") &&
+        dpkg-source --no-check -x "$3"/download/*.dsc "$3/source" >/dev/null
+}
+
+# Builds source package $1 with build_$2 <source dir> <prefix> into $cache/$2-<version>,
+# unless that install is already there; leaves its folder in $built_prefix. An archive may
+# list a version whose files it no longer holds: then the next older one is taken.
+built_prefix=
+cached_build() {
+    local package=$1 name=$2 version work started=$SECONDS
+    for version in $(source_versions "$package"); do
+        built_prefix=$cache/$name-${version#*:}
+        if [ -e "$built_prefix/.complete" ]; then
+            echo "build-windows: $name ${version#*:} cached in $built_prefix"
+            return
+        fi
+        work=$cache/build-$name-${version#*:}
+        rm -rf "$built_prefix" "$work"
+        if fetch_source "$package" "$version" "$work"; then
+            echo "build-windows: building $name ${version#*:} for Windows into $built_prefix"
+            "build_$name" "$work/source" "$built_prefix"
+            touch "$built_prefix/.complete"
+            rm -rf "$work"
+            echo "build-windows: $name built in $((SECONDS - started)) s"
+            return
+        fi
+        rm -rf "$work"
+        echo "build-windows: the source of $package $version cannot be fetched"
+    done
+    echo "build-windows: no source of $package to build" >&2
+    exit 1
+}
+
+# Debian's source lacks zlib's Windows makefiles; its plain makefile, before configure
+# rewrites it, builds the static library with any compiler named.
+build_zlib() {
+    nice make -C "$1" -f Makefile.in -j2 CC=x86_64-w64-mingw32-gcc-posix CFLAGS=-O2 \
+        AR=x86_64-w64-mingw32-ar RANLIB=x86_64-w64-mingw32-ranlib libz.a
+    install -D -m 644 -t "$2/include" "$1/zlib.h" "$1/zconf.h"
+    install -D -m 644 -t "$2/lib" "$1/libz.a"
+}
+
+# Only what velanto's dialogs use: the core, html with its zipped help books, and base;
+# Debian's source lacks the bundled image and XML libraries, which velanto does not need.
+build_wxmsw() {
+    nice cmake -S "$1" -B "$1/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$2" \
+        -DwxBUILD_SHARED=OFF -DwxBUILD_SAMPLES=OFF -DwxBUILD_TESTS=OFF -DwxBUILD_DEMOS=OFF \
+        -DwxUSE_ZLIB=sys -DZLIB_INCLUDE_DIR="$zlib_prefix/include" \
+        -DZLIB_LIBRARY="$zlib_prefix/lib/libz.a" \
+        -DwxUSE_LIBPNG=OFF -DwxUSE_LIBJPEG=OFF -DwxUSE_LIBTIFF=OFF -DwxUSE_EXPAT=OFF \
+        -DwxUSE_XML=OFF -DwxUSE_XRC=OFF -DwxUSE_ARTPROVIDER_TANGO=OFF -DwxUSE_SVG=OFF \
+        -DwxUSE_STC=OFF -DwxUSE_WEBVIEW=OFF -DwxUSE_MEDIACTRL=OFF -DwxUSE_RICHTEXT=OFF \
+        -DwxUSE_AUI=OFF -DwxUSE_PROPGRID=OFF -DwxUSE_RIBBON=OFF -DwxUSE_OPENGL=OFF
+    nice cmake --build "$1/build" -j2
+    cmake --install "$1/build"
+}
+
+update_source_lists
+cached_build zlib zlib
+zlib_prefix=$built_prefix
+cached_build wxwidgets3.2 wxmsw
+wx_prefix=$built_prefix
