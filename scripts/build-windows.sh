@@ -11,60 +11,8 @@ toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
 out=${VELANTO_OUT:-$repository/out}/build-windows
 
-# apt, pointed at the source packages of the archives this machine uses: the machine's own
-# entries turned into deb-src ones, with lists of their own, all inside the cache.
 apt_dir=$cache/apt
-private_apt=(
-    -o Dir::Etc::SourceList="$apt_dir/sources.list"
-    -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
-    -o Dir::State::Lists="$apt_dir/lists"
-    -o Dir::Cache="$apt_dir/cache"
-    -o APT::Sandbox::User="$(id -un)"
-)
-
-source_entries_from() {  # one-line entries
-    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$@"
-}
-
-source_stanzas_from() {  # deb822 stanzas
-    awk 'BEGIN { RS = ""; FS = OFS = "\n"; ORS = "\n\n" }
-         {
-             binary = 0
-             for (i = 1; i <= NF; i++)
-                 if ($i ~ /^Types:/ && (" " substr($i, 7) " ") ~ /[ \t]deb[ \t]/) {
-                     $i = "Types: deb-src"
-                     binary = 1
-                 }
-             if (binary) print
-         }' "$1"
-}
-
-update_source_lists() {
-    rm -rf "$apt_dir/sources.list.d"
-    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-    local file one_line=()
-    shopt -s nullglob
-    [ -f /etc/apt/sources.list ] && one_line+=(/etc/apt/sources.list)
-    source_entries_from /dev/null "${one_line[@]}" /etc/apt/sources.list.d/*.list >"$apt_dir/sources.list"
-    for file in /etc/apt/sources.list.d/*.sources; do
-        source_stanzas_from "$file" >"$apt_dir/sources.list.d/$(basename "$file")"
-    done
-    shopt -u nullglob
-    apt-get "${private_apt[@]}" update -qq
-}
-
-# The versions of source package $1 in the archives, newest first.
-source_versions() {
-    apt-cache "${private_apt[@]}" showsrc --only-source "$1" | awk '/^Version:/ { print $2 }' |
-        sort -u | sort -rV
-}
-
-# Fetches source package $1 at version $2 and unpacks it into $3/source.
-fetch_source() {
-    mkdir -p "$3/download"
-    (cd "$3/download" && apt-get "${private_apt[@]}" source --download-only -qq "$1=$2") &&
-        dpkg-source --no-check -x "$3"/download/*.dsc "$3/source" >/dev/null
-}
+source scripts/debian-sources.sh
 
 # Builds source package $1 with build_$2 <source dir> <prefix> into $cache/$2-<version>,
 # unless that install is already there; leaves its folder in $built_prefix. An archive may
