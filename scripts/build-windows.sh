@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
-scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
-    dpkg-dev
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make
 toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
 out=${VELANTO_OUT:-$repository/out}/build-windows
