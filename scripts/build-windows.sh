@@ -77,6 +77,7 @@ wx_prefix=$built_prefix
 # export, the .xls driver, the tools and the dialogs still rest on POSIX calls.
 ported_targets=(velanto_dump)
 echo "build-windows: configuring velanto in $out"
+# The .xls driver's installer library is odbccp32 on Windows, where unixODBC's odbcinst is not.
 nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=OFF -DVELANTO_BENCH=OFF \
     -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" \
