@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "tests/scratch_folder.h"
 
@@ -14,12 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testing::ReadFile;
 
 TEST(FileSystem, ANewFileIsMadeOnlyWhereNoEntryIs) {
     testing::ScratchFolder scratch;
