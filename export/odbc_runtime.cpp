@@ -1,6 +1,5 @@
 #include "export/odbc_runtime.h"
 
-#include <filesystem>
 #include <utility>
 
 #include "export/export_error.h"
@@ -11,11 +10,6 @@ namespace {
 constexpr const char* kLoaderTitle = "ODBC Installer Error";
 constexpr const char* kInstallerKind = "ODBC installer DLL";
 constexpr const char* kDriverManagerKind = "ODBC driver manager DLL";
-
-std::string ProgramPath() {
-    std::error_code error;
-    return std::filesystem::read_symlink("/proc/self/exe", error).string();
-}
 
 // Resolves the functions of one library and remembers the first one it lacks.
 class FunctionBinder {
@@ -81,7 +75,7 @@ std::optional<OdbcRuntime::Loaded<Calls>> OdbcRuntime::LoadCalls(const std::stri
     FunctionBinder bind(library);
     Bind(bind, calls);
     if (!bind.Missing().empty()) {
-        ui.ShowInformation(kLoaderTitle, "The program " + ProgramPath() +
+        ui.ShowInformation(kLoaderTitle, "The program " + ProgramFilePath() +
                                              ", or one of its DLLs attempted to call the "
                                              "function " +
                                              bind.Missing() + " which is not supported in the loaded " + kind + " (" +

@@ -1,25 +1,25 @@
 #pragma once
 
-// ODBC as the export reaches it: unixODBC's driver manager and installer, loaded when an
-// export first needs them, so that velanto runs (and saves text) where unixODBC is missing.
-
-#include <sql.h>
-#include <sqlext.h>
-#include <odbcinst.h>
+// ODBC as the export reaches it: the system's driver manager and installer libraries, loaded
+// when an export first needs them, so that velanto runs (and saves text) where they are missing.
 
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "export/export_ui.h"
+#include "export/odbc_api.h"
 #include "export/shared_library.h"
 
 namespace velanto {
 
 struct OdbcLibraryNames {
-    std::string driverManager = "libodbc.so.2";
-    std::string installer = "libodbcinst.so.2";
+    std::string driverManager;
+    std::string installer;
 };
+
+// The names the driver manager and the installer go by on this system.
+OdbcLibraryNames SystemOdbcLibraries();
 
 struct InstallerCalls {
     decltype(&::SQLGetInstalledDrivers) getInstalledDrivers = nullptr;
@@ -65,7 +65,7 @@ private:
 // The two libraries, once loaded, and the environment their connections share.
 class OdbcRuntime {
 public:
-    explicit OdbcRuntime(OdbcLibraryNames names = {});
+    explicit OdbcRuntime(OdbcLibraryNames names = SystemOdbcLibraries());
     // Functions given as they are rather than loaded from libraries.
     OdbcRuntime(const InstallerCalls& installer, const DriverManagerCalls& driverManager);
 

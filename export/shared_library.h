@@ -4,11 +4,11 @@
 
 namespace velanto {
 
-// A shared library loaded with dlopen, unloaded when the object goes.
+// A shared library, loaded by the system's loader and unloaded when the object goes.
 class SharedLibrary {
 public:
     SharedLibrary() = default;  // no library
-    // Loads `name` the way the dynamic linker finds libraries; Loaded() tells whether it did.
+    // Loads `name` the way the system's loader finds libraries; Loaded() tells whether it did.
     explicit SharedLibrary(const std::string& name);
     ~SharedLibrary();
     SharedLibrary(SharedLibrary&& other) noexcept;
@@ -25,5 +25,8 @@ public:
 private:
     void* m_handle = nullptr;
 };
+
+// The file the running program was started from; empty when the system does not tell.
+std::string ProgramFilePath();
 
 }  // namespace velanto

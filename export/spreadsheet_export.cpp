@@ -1,11 +1,9 @@
 #include "export/spreadsheet_export.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <filesystem>
 
+#include "export/file_system.h"
 #include "export/local_time.h"
 #include "export/odbc_database.h"
 #include "export/odbc_runtime.h"
@@ -57,10 +55,8 @@ void WriteTable(OdbcRuntime& odbc, const std::string& connectionString, const Re
 // Whether a new file can take the place of the entry at `path`: it is no folder, and its
 // folder takes new names.
 bool CanBeReplaced(const std::string& path) {
-    struct stat status {};
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    return ::lstat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode) &&
-           ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+    return EntryAt(path) == EntryKind::Other && FolderTakesNewEntries(folder.empty() ? "." : folder);
 }
 
 }  // namespace
@@ -139,11 +135,12 @@ bool PromptSpreadsheetPath(std::string& targetPath, ExportUi& ui) {
 }
 
 bool EnsurePathExists(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        ::mkdir(path.substr(0, slash).c_str(), 0777);  // there already, or not allowed: the test below tells
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        if (IsPathSeparator(path[i])) {
+            CreateFolder(path.substr(0, i));  // there already, or not allowed: the test below tells
+        }
     }
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0;
+    return EntryAt(path) != EntryKind::None;
 }
 
 }  // namespace velanto

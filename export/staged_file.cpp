@@ -1,18 +1,13 @@
 #include "export/staged_file.h"
 
-#include <stdlib.h>
-
-#include <cerrno>
-#include <cstring>
-#include <cstdio>
 #include <filesystem>
 
 #include "export/export_error.h"
+#include "export/file_system.h"
 
 namespace velanto {
 namespace {
 
-constexpr const char* kStagingFolderPattern = ".velanto-XXXXXX";
 constexpr const char* kStagedName = "export.xls";
 
 std::string FolderOf(const std::string& path) {
@@ -20,24 +15,16 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
-// Why no file can be made in `folder`: a folder that is there but refuses new names (such
-// as /proc) gives ENOENT, which is not to say that it is missing.
-std::string CauseInFolder(int error, const std::string& folder) {
-    std::error_code ignored;
-    return error == ENOENT && std::filesystem::is_directory(folder, ignored) ? "it takes no new files"
-                                                                             : std::strerror(error);
-}
-
 }  // namespace
 
 StagedFile::StagedFile(std::string target) : m_target(std::move(target)) {
     const std::string folder = FolderOf(m_target);
-    std::string pattern = folder + "/" + kStagingFolderPattern;
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw FileError("Cannot save into the folder " + folder + ": " + CauseInFolder(errno, folder));
+    PrivateFolder made = MakePrivateFolder(folder);
+    if (made.path.empty()) {
+        throw FileError("Cannot save into the folder " + folder + ": " + made.cause);
     }
-    m_folder = std::move(pattern);
-    m_path = m_folder + "/" + kStagedName;
+    m_folder = std::move(made.path);
+    m_path = (std::filesystem::path(m_folder) / kStagedName).string();
 }
 
 StagedFile::~StagedFile() {
@@ -46,8 +33,8 @@ StagedFile::~StagedFile() {
 }
 
 void StagedFile::ReplaceTarget() {
-    if (std::rename(m_path.c_str(), m_target.c_str()) != 0) {
-        throw FileError("Cannot replace " + m_target + ": " + std::strerror(errno));
+    if (const FailureCause cause = ReplaceEntry(m_path, m_target); !cause.empty()) {
+        throw FileError("Cannot replace " + m_target + ": " + cause);
     }
 }
 

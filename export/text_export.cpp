@@ -1,19 +1,13 @@
 #include "export/text_export.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
-#include "descriptor/unique_descriptor.h"
 #include "export/export_error.h"
-#include "export/local_time.h"
+#include "export/file_system.h"
 #include "export/gbk_text.h"
+#include "export/local_time.h"
 
 namespace velanto {
 namespace {
@@ -25,29 +19,26 @@ constexpr int kNameCount = 100;
 // The text file being written; closed when it goes, also when a write has thrown.
 class TextFile {
 public:
-    TextFile(int descriptor, std::string path) : m_descriptor(descriptor), m_path(std::move(path)) {}
+    // Creates `name` in the current directory, whose full path is `path`.
+    TextFile(const std::string& name, std::string path) : m_file(name), m_path(std::move(path)) {}
 
-    void Write(const std::string& bytes) {
-        if (!WriteAll(m_descriptor.Get(), bytes.data(), bytes.size())) {
-            Fail("write to", errno);
-        }
-    }
+    bool IsOpen() const { return m_file.IsOpen(); }
+
+    void Write(const std::string& bytes) { Check("write to", m_file.Write(bytes)); }
 
     void FlushAndClose() {
-        if (::fsync(m_descriptor.Get()) != 0 && errno != EINVAL) {
-            Fail("flush", errno);
-        }
-        if (m_descriptor.Close() != 0) {
-            Fail("close", errno);
-        }
+        Check("flush", m_file.Flush());
+        Check("close", m_file.Close());
     }
 
 private:
-    [[noreturn]] void Fail(const char* action, int cause) const {
-        throw FileError("Could not " + std::string(action) + " the file " + m_path + ": " + std::strerror(cause));
+    void Check(const char* action, const FailureCause& cause) const {
+        if (!cause.empty()) {
+            throw FileError("Could not " + std::string(action) + " the file " + m_path + ": " + cause);
+        }
     }
 
-    UniqueDescriptor m_descriptor;
+    NewFile m_file;
     std::string m_path;
 };
 
@@ -57,10 +48,7 @@ std::string CandidateName(int n) {
     return name;
 }
 
-bool IsTaken(const std::string& name) {
-    struct stat status {};
-    return ::lstat(name.c_str(), &status) == 0;  // any object, a dangling link included
-}
+bool IsTaken(const std::string& name) { return EntryAt(name) != EntryKind::None; }
 
 std::optional<std::string> FirstFreeName() {
     for (int n = 0; n < kNameCount; ++n) {
@@ -96,19 +84,19 @@ std::string TextRowLine(const RecordTable& list, std::size_t row, std::size_t co
 
 void CreateFolderChain(const std::string& folder) {
     for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (folder[i] == '/') {
-            ::mkdir(folder.substr(0, i + 1).c_str(), 0777);
+        if (IsPathSeparator(folder[i])) {
+            CreateFolder(folder.substr(0, i + 1));
         }
     }
     if (!folder.empty()) {
-        ::mkdir(folder.c_str(), 0777);
+        CreateFolder(folder);
     }
 }
 
 void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui) {
     CreateFolderChain(folder);
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
-        throw FileError("Cannot save into the folder " + folder + ": " + std::strerror(errno));
+    if (const FailureCause cause = folder.empty() ? "" : EnterFolder(folder); !cause.empty()) {
+        throw FileError("Cannot save into the folder " + folder + ": " + cause);
     }
     const std::optional<std::string> name = FirstFreeName();
     if (!name) {
@@ -117,12 +105,11 @@ void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui
         return;
     }
     // Created afresh or not at all: a file that appeared since the search, or a link, is never written through.
-    const int descriptor = ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
+    TextFile file(*name, CurrentFolder() + "/" + *name);
+    if (!file.IsOpen()) {
         ui.ShowMessage("CreateFile failed\uFF01");
         return;
     }
-    TextFile file(descriptor, CurrentFolder() + "/" + *name);
     file.Write(TextTimeLine(LocalTimeNow()));
     file.Write(std::string(kTextHeadingLine) + kLineEnd);
     const std::size_t columns = list.ColumnCount();

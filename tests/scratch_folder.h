@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -32,6 +34,14 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole of a file's bytes; none when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
 // A scratch folder as the configuration home, so that the COM links made in its device map are seen
 // by this process and its children only.

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "export/export_error.h"
 #include "export/gbk_text.h"
@@ -20,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testing::ReadFile;
 
 const std::string kHeading =
     "identifier   Detect number   Date   Hour   Program number   Result   RLU   Lower limit   Upper limit   remark\r\n";

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <filesystem>
 #include <utility>
 
 namespace velanto {
@@ -34,5 +35,10 @@ std::string SharedLibrary::FilePath() const {
 }
 
 void* SharedLibrary::Symbol(const char* name) const { return m_handle ? ::dlsym(m_handle, name) : nullptr; }
+
+std::string ProgramFilePath() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
 
 }  // namespace velanto
