@@ -22,7 +22,6 @@ using SystemErrorCode = int;
 
 // The calling thread's last system error code.
 SystemErrorCode LastSystemError();
-void SetLastSystemError(SystemErrorCode code);
 // The system's own text for `code`.
 std::string SystemErrorText(SystemErrorCode code);
 // True when a call failed only because it would have had to wait or was interrupted: trying it again later

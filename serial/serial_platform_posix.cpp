@@ -44,8 +44,6 @@ short PollEvents(const WaitTarget& target) {
 
 SystemErrorCode LastSystemError() { return errno; }
 
-void SetLastSystemError(SystemErrorCode code) { errno = code; }
-
 std::string SystemErrorText(SystemErrorCode code) { return std::system_category().message(code); }
 
 bool IsTransientError(SystemErrorCode code) { return code == EAGAIN || code == EINTR; }

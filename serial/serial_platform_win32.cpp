@@ -8,10 +8,11 @@ namespace {
 
 constexpr DWORD kPurgeEverything = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-// A manual-reset event for one completion record.
+// A manual-reset event for one completion record; the system resets it when a call on the record starts
+// and sets it when the call has finished.
 class CompletionEvent {
 public:
-    CompletionEvent() : m_event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    explicit CompletionEvent(bool idle) : m_event(::CreateEventA(nullptr, TRUE, idle, nullptr)) {}
     ~CompletionEvent() {
         if (m_event != nullptr) {
             ::CloseHandle(m_event);
@@ -37,25 +38,32 @@ struct Device {
         if (watching) {
             // The record must outlive the wait: let the cancelled wait finish before it goes.
             DWORD ignored = 0;
-            ::CancelIo(file);
+            ::CancelIoEx(file, &portEvents);
             ::GetOverlappedResult(file, &portEvents, &ignored, TRUE);
         }
-        ::CloseHandle(file);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+        }
     }
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
     bool IsReady() const { return portEventsDone.Get() != nullptr && transferDone.Get() != nullptr; }
 
     HANDLE file;
-    CompletionEvent portEventsDone;  // the read-completion event
-    CompletionEvent transferDone;
+    CompletionEvent portEventsDone{false};  // the read-completion event
+    CompletionEvent transferDone{true};
     OVERLAPPED portEvents{};
     OVERLAPPED transfer{};
     DWORD events = 0;       // filled by WaitCommEvent; the port object goes by the mask it enabled
     bool watching = false;  // a WaitCommEvent is pending on `portEvents`
 };
 
-Device& Open(DeviceHandle device) { return *reinterpret_cast<Device*>(device); }
+// A port object that has no device calls on the invalid handle, and every call fails as it would on
+// one; its port events never come.
+Device& Open(DeviceHandle device) {
+    static Device none(INVALID_HANDLE_VALUE);
+    return device == kNoDevice ? none : *reinterpret_cast<Device*>(device);
+}
 
 HANDLE File(DeviceHandle device) { return Open(device).file; }
 
@@ -76,8 +84,6 @@ bool InputQueueEmpty(HANDLE file) {
 }  // namespace
 
 SystemErrorCode LastSystemError() { return static_cast<SystemErrorCode>(::GetLastError()); }
-
-void SetLastSystemError(SystemErrorCode code) { ::SetLastError(static_cast<DWORD>(code)); }
 
 std::string SystemErrorText(SystemErrorCode code) {
     char* buffer = nullptr;
