@@ -87,10 +87,10 @@ SystemErrorCode LastSystemError() { return static_cast<SystemErrorCode>(::GetLas
 
 std::string SystemErrorText(SystemErrorCode code) {
     char* buffer = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&buffer), 0,
-        nullptr);
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                         reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text(buffer != nullptr ? buffer : "", length);
     ::LocalFree(buffer);
     return text;
@@ -224,8 +224,7 @@ std::optional<WaitOutcome> SerialPlatform::WaitForAny(std::span<const WaitTarget
             case WaitTarget::Kind::RoomToWrite: handles.push_back(Open(target.handle).transfer.hEvent); break;
         }
     }
-    const DWORD woken =
-        ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
+    const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
     if (woken >= WAIT_OBJECT_0 + handles.size()) {
         return std::nullopt;
     }

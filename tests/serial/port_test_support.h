@@ -205,13 +205,16 @@ public:
         }
         return Record("SetLineState", !Failing("SetLineState") && SerialPlatform::SetLineState(device, control));
     }
-    bool Purge(DeviceHandle device) override { return Record("Purge", !Failing("Purge") && SerialPlatform::Purge(device)); }
+    bool Purge(DeviceHandle device) override {
+        return Record("Purge", !Failing("Purge") && SerialPlatform::Purge(device));
+    }
     void CloseDevice(DeviceHandle device) override {
         SerialPlatform::CloseDevice(device);
         Record("CloseDevice", true);
     }
     Transfer Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) override {
-        const Transfer written = Failing("Write") ? Transfer{-1, "WriteFile()"} : SerialPlatform::Write(device, bytes, length);
+        const Transfer written =
+            Failing("Write") ? Transfer{-1, "WriteFile()"} : SerialPlatform::Write(device, bytes, length);
         Record("Write " + std::to_string(length), written.count >= 0);
         return written;
     }
