@@ -31,7 +31,7 @@ void CCommPort::PortMonitorThread(std::stop_token stop) {
             break;
         }
         if (woken->index == kReadCompletion) {
-            // The device keeps no event mask of its own here; the mask that OpenPort enabled stands for it.
+            // The mask that OpenPort enabled, not the events that came: every enabled event is answered.
             const std::uint32_t eventMask = m_eventMask;
             if ((eventMask & EV_RXCHAR) != 0 && !ReceiveBytes(stop)) {
                 break;

@@ -29,12 +29,12 @@ private:
 // The open port with its completion records. The wait for port events has a record of its own: it may
 // still be pending while a read or write runs, and sharing one record would let either one clear the
 // other's completion.
-struct Device {
-    explicit Device(HANDLE file) : file(file) {
+struct Port {
+    explicit Port(HANDLE file) : file(file) {
         portEvents.hEvent = portEventsDone.Get();
         transfer.hEvent = transferDone.Get();
     }
-    ~Device() {
+    ~Port() {
         if (watching) {
             // The record must outlive the wait: let the cancelled wait finish before it goes.
             DWORD ignored = 0;
@@ -45,8 +45,8 @@ struct Device {
             ::CloseHandle(file);
         }
     }
-    Device(const Device&) = delete;
-    Device& operator=(const Device&) = delete;
+    Port(const Port&) = delete;
+    Port& operator=(const Port&) = delete;
     bool IsReady() const { return portEventsDone.Get() != nullptr && transferDone.Get() != nullptr; }
 
     HANDLE file;
@@ -60,18 +60,18 @@ struct Device {
 
 // A port object that has no device calls on the invalid handle, and every call fails as it would on
 // one; its port events never come.
-Device& Open(DeviceHandle device) {
-    static Device none(INVALID_HANDLE_VALUE);
-    return device == kNoDevice ? none : *reinterpret_cast<Device*>(device);
+Port& PortOf(DeviceHandle device) {
+    static Port none(INVALID_HANDLE_VALUE);
+    return device == kNoDevice ? none : *reinterpret_cast<Port*>(device);
 }
 
-HANDLE File(DeviceHandle device) { return Open(device).file; }
+HANDLE File(DeviceHandle device) { return PortOf(device).file; }
 
 // A fresh start for a read or write on the transfer record.
-OVERLAPPED* Transferring(Device& device) {
-    device.transfer.Offset = 0;
-    device.transfer.OffsetHigh = 0;
-    return &device.transfer;
+OVERLAPPED* Transferring(Port& port) {
+    port.transfer.Offset = 0;
+    port.transfer.OffsetHigh = 0;
+    return &port.transfer;
 }
 
 // True when the port's input queue is known to be empty.
@@ -112,7 +112,7 @@ DeviceHandle SerialPlatform::OpenDevice(const std::string& deviceName) {
     if (file == INVALID_HANDLE_VALUE) {
         return kNoDevice;
     }
-    auto device = std::make_unique<Device>(file);
+    auto device = std::make_unique<Port>(file);
     if (!device->IsReady()) {
         const DWORD error = ::GetLastError();
         device.reset();
@@ -122,7 +122,7 @@ DeviceHandle SerialPlatform::OpenDevice(const std::string& deviceName) {
     return reinterpret_cast<DeviceHandle>(device.release());
 }
 
-void SerialPlatform::CloseDevice(DeviceHandle device) { delete &Open(device); }
+void SerialPlatform::CloseDevice(DeviceHandle device) { delete &PortOf(device); }
 
 bool SerialPlatform::SetTimeouts(DeviceHandle device, const CommTimeouts& timeouts) {
     COMMTIMEOUTS limits{timeouts.readIntervalTimeout, timeouts.readTotalTimeoutMultiplier,
@@ -163,7 +163,7 @@ bool SerialPlatform::InputQueueCount(DeviceHandle device, std::uint32_t& count) 
 }
 
 Transfer SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length) {
-    Device& port = Open(device);
+    Port& port = PortOf(device);
     DWORD got = 0;
     if (!::ReadFile(port.file, bytes, static_cast<DWORD>(length), &got, Transferring(port))) {
         if (::GetLastError() != ERROR_IO_PENDING) {
@@ -177,7 +177,7 @@ Transfer SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::siz
 }
 
 Transfer SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) {
-    Device& port = Open(device);
+    Port& port = PortOf(device);
     DWORD written = 0;
     if (!::WriteFile(port.file, bytes, static_cast<DWORD>(length), &written, Transferring(port))) {
         if (::GetLastError() != ERROR_IO_PENDING) {
@@ -194,7 +194,7 @@ Transfer SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, s
 // A wait that finishes at once is worth a wake only when bytes are waiting; a refused wait
 // (ERROR_INVALID_PARAMETER) passes like a pending one.
 bool SerialPlatform::WatchPortEvents(DeviceHandle device) {
-    Device& port = Open(device);
+    Port& port = PortOf(device);
     if (port.watching) {
         return true;
     }
@@ -220,8 +220,8 @@ std::optional<WaitOutcome> SerialPlatform::WaitForAny(std::span<const WaitTarget
     for (const WaitTarget& target : targets) {
         switch (target.kind) {
             case WaitTarget::Kind::EventSet: handles.push_back(reinterpret_cast<HANDLE>(target.handle)); break;
-            case WaitTarget::Kind::PortEvent: handles.push_back(Open(target.handle).portEvents.hEvent); break;
-            case WaitTarget::Kind::RoomToWrite: handles.push_back(Open(target.handle).transfer.hEvent); break;
+            case WaitTarget::Kind::PortEvent: handles.push_back(PortOf(target.handle).portEvents.hEvent); break;
+            case WaitTarget::Kind::RoomToWrite: handles.push_back(PortOf(target.handle).transfer.hEvent); break;
         }
     }
     const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
@@ -230,7 +230,7 @@ std::optional<WaitOutcome> SerialPlatform::WaitForAny(std::span<const WaitTarget
     }
     const std::size_t index = woken - WAIT_OBJECT_0;
     if (targets[index].kind == WaitTarget::Kind::PortEvent) {
-        Device& port = Open(targets[index].handle);
+        Port& port = PortOf(targets[index].handle);
         DWORD ignored = 0;
         if (port.watching) {
             ::GetOverlappedResult(port.file, &port.portEvents, &ignored, FALSE);
