@@ -1,6 +1,5 @@
 #include "serial/comm_port.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,16 +8,16 @@
 namespace velanto {
 namespace {
 
-// Each read and write limit at one second: the port's settings wherever it runs. The POSIX layer
-// waits in poll() and needs none of them; a Windows layer hands them to SetCommTimeouts.
+// Each read and write limit at one second: the port's settings wherever it runs, for the platform layers
+// whose calls wait by them.
 constexpr CommTimeouts kPortTimeouts{1000, 1000, 1000, 1000, 1000};
 
 }  // namespace
 
 void CCommPort::Device::Close() {
-    if (m_descriptor >= 0) {
-        m_platform.CloseDevice(m_descriptor);
-        m_descriptor = -1;
+    if (m_handle != kNoDevice) {
+        m_platform.CloseDevice(m_handle);
+        m_handle = kNoDevice;
     }
 }
 
@@ -36,7 +35,7 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     StopMonitor();
     m_openFailure = PortOpenFailure::Unavailable;
 
-    // The device's own readiness stands for the read-completion event; it is renewed with the device below.
+    // The device's port events stand for the read-completion event; they are renewed with the device below.
     try {
         if (m_writeRequestEvent) {
             m_writeRequestEvent->Reset();
@@ -49,9 +48,11 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
             m_shutdownEvent.emplace();
         }
     } catch (const std::system_error&) {
-        return false;  // no descriptor to spare for an event: the port could not be driven
+        return false;  // no handle to spare for an event: the port could not be driven
     }
-    m_waitEvents = {m_shutdownEvent->Descriptor(), -1, m_writeRequestEvent->Descriptor()};
+    m_waitEvents = {WaitTarget{WaitTarget::Kind::EventSet, m_shutdownEvent->Handle()},
+                    WaitTarget{WaitTarget::Kind::PortEvent, kNoDevice, eventMask},
+                    WaitTarget{WaitTarget::Kind::EventSet, m_writeRequestEvent->Handle()}};
 
     m_ownerWindow = owner;
     m_writeBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(writeBufferSize);
@@ -67,13 +68,13 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     std::snprintf(settings, sizeof settings, "baud=%u parity=%c data=%u stop=%u", baud, parity, dataBits, stopBits);
     m_device.Reset(m_platform.OpenDevice(deviceName));
     if (!m_device.IsOpen()) {
-        if (errno == EACCES || errno == EPERM) {
+        if (IsPermissionRefusal(LastSystemError())) {
             m_openFailure = PortOpenFailure::PermissionRefused;
         }
         return false;
     }
     m_openFailure = PortOpenFailure::None;
-    m_waitEvents[kReadCompletion] = m_device.Get();
+    m_waitEvents[kReadCompletion].handle = m_device.Get();
 
     ConfigureDevice(settings);
     m_platform.Purge(m_device.Get());
@@ -82,7 +83,7 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
 
 // Stops at the first step that fails, after reporting it; the device keeps the settings it had reached.
 bool CCommPort::ConfigureDevice(const char* settings) {
-    const int device = m_device.Get();
+    const DeviceHandle device = m_device.Get();
     if (!m_platform.SetTimeouts(device, kPortTimeouts)) {
         ReportPortError("SetCommTimeouts()");
         return false;
@@ -158,10 +159,12 @@ bool CCommPort::HasUnhandledInput() {
     return m_device.IsOpen() && m_platform.InputQueueCount(m_device.Get(), count) && count > 0;
 }
 
-void CCommPort::ReportPortError(const char* callName) { ReportPortError(callName, errno, std::stop_token()); }
+void CCommPort::ReportPortError(const char* callName) {
+    ReportPortError(callName, LastSystemError(), std::stop_token());
+}
 
-void CCommPort::ReportPortError(const char* callName, int errorCode, std::stop_token stop) {
-    const std::string systemText = std::system_category().message(errorCode);
+void CCommPort::ReportPortError(const char* callName, SystemErrorCode errorCode, std::stop_token stop) {
+    const std::string systemText = SystemErrorText(errorCode);
     char text[200];  // a longer text is cut off at the end
     std::snprintf(text, sizeof text, "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n", callName,
                   systemText.c_str(), m_portNumber);

@@ -48,31 +48,31 @@ public:
     bool QueueWrite(const std::uint8_t* bytes, std::uint32_t length);
     // Asks the monitor to close the device and end; returns at once.
     void SignalShutdown();
-    // Shows the system-error box for the last failed system call (errno) and waits until it is closed.
+    // Shows the system-error box for the last failed system call and waits until it is closed.
     void ReportPortError(const char* callName);
     // True while the device holds received bytes or the monitor holds one that the owner has not handled
     // yet: the line is not quiet then, however long ago the owner saw its last byte.
     bool HasUnhandledInput();
 
 private:
-    // A device descriptor that is closed through the platform it was opened by.
+    // A device that is closed through the platform it was opened by.
     class Device {
     public:
         explicit Device(SerialPlatform& platform) : m_platform(platform) {}
         ~Device() { Close(); }
         Device(const Device&) = delete;
         Device& operator=(const Device&) = delete;
-        void Reset(int descriptor) {
+        void Reset(DeviceHandle handle) {
             Close();
-            m_descriptor = descriptor;
+            m_handle = handle;
         }
         void Close();
-        bool IsOpen() const { return m_descriptor >= 0; }
-        int Get() const { return m_descriptor; }
+        bool IsOpen() const { return m_handle != kNoDevice; }
+        DeviceHandle Get() const { return m_handle; }
 
     private:
         SerialPlatform& m_platform;
-        int m_descriptor = -1;
+        DeviceHandle m_handle = kNoDevice;
     };
 
     static constexpr std::size_t kShutdown = 0;
@@ -80,12 +80,12 @@ private:
     static constexpr std::size_t kWriteRequest = 2;
 
     void StopMonitor();
-    void ReportPortError(const char* callName, int errorCode, std::stop_token stop);
+    void ReportPortError(const char* callName, SystemErrorCode errorCode, std::stop_token stop);
     bool ConfigureDevice(const char* settings);
 
     // The monitor thread and its two halves (port_monitor_thread.cpp).
     void PortMonitorThread(std::stop_token stop);
-    std::optional<std::uint32_t> QueuedInputCount(int& error);
+    std::optional<std::uint32_t> QueuedInputCount(SystemErrorCode& error);
     bool ReceiveBytes(std::stop_token stop);
     bool IsEmptyWakeTolerable(bool gotBytes);
     void SendQueuedBytes(std::stop_token stop);
@@ -107,9 +107,9 @@ private:
     int m_emptyWakes = 0;                    // readiness reports in a row that brought no byte
     std::optional<ManualResetEvent> m_writeRequestEvent;
     std::optional<ManualResetEvent> m_shutdownEvent;
-    // What the monitor waits on, in this order: the shutdown event, the device itself (its readiness takes
-    // the place of a read-completion event), the write-request event.
-    std::array<int, 3> m_waitEvents{-1, -1, -1};
+    // What the monitor waits on, in this order: the shutdown event, the device's port events (the
+    // read-completion event), the write-request event.
+    std::array<WaitTarget, 3> m_waitEvents{};
     DeviceControlBlock m_control;
     PortOwner* m_ownerWindow = nullptr;
     int m_portNumber = 0;

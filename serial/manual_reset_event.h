@@ -1,20 +1,23 @@
 #pragma once
 
-#include "descriptor/unique_descriptor.h"
+#include "serial/serial_platform.h"
 
 namespace velanto {
 
-// An event that stays signalled from Set until Reset, and that poll() can wait on (readable while set).
+// An event that stays signalled from Set until Reset, and that a WaitTarget::Kind::EventSet wait ends on.
 class ManualResetEvent {
 public:
-    ManualResetEvent();  // unsignalled; throws std::system_error when the system has no descriptor to spare
+    ManualResetEvent();  // unsignalled; throws std::system_error when the system has no handle to spare
+    ~ManualResetEvent();
+    ManualResetEvent(const ManualResetEvent&) = delete;
+    ManualResetEvent& operator=(const ManualResetEvent&) = delete;
 
     void Set();
     void Reset();
-    int Descriptor() const { return m_descriptor.Get(); }
+    WaitHandle Handle() const { return m_handle; }
 
 private:
-    UniqueDescriptor m_descriptor;
+    WaitHandle m_handle;
 };
 
 }  // namespace velanto

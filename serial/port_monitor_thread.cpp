@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -13,37 +12,32 @@ void CCommPort::PortMonitorThread(std::stop_token stop) {
     if (m_device.IsOpen()) {
         m_platform.Purge(m_device.Get());
     }
-    // Received bytes wake the loop only when they are to be read; unread bytes would keep the device ready.
-    const short deviceEvents = (m_eventMask & EV_RXCHAR) != 0 ? POLLIN : 0;
     for (;;) {
-        // There is no separate arming of a wait for port events: poll() watches the device itself, and it
-        // does not take the bytes it reports, so none can be lost between the wait and the reads.
-        pollfd waits[3] = {{m_waitEvents[kShutdown], POLLIN, 0},
-                           {m_waitEvents[kReadCompletion], deviceEvents, 0},
-                           {m_waitEvents[kWriteRequest], POLLIN, 0}};
-        if (m_platform.Poll(waits, 3) < 0) {
-            if (errno != EINTR) {
-                ReportPortError("WaitCommEvent()", errno, stop);
-            }
+        if (!m_platform.WatchPortEvents(m_device.Get())) {
+            ReportPortError("WaitCommEvent()", LastSystemError(), stop);
+        }
+        const std::optional<WaitOutcome> woken = m_platform.WaitForAny(m_waitEvents);
+        if (!woken) {
+            ReportPortError("WaitCommEvent()", LastSystemError(), stop);
             continue;
         }
-        if (waits[kShutdown].revents != 0) {
+        if (woken->index == kShutdown) {
             break;
         }
-        if ((waits[kReadCompletion].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        if (woken->deviceLost) {
             // The device has gone (adapter pulled, other end closed). It would stay ready for ever, so the loss
-            // is reported once, with what a read of a hung-up line gives, and the monitor ends.
-            ReportPortError("WaitCommEvent()", EIO, stop);
+            // is reported once, with what a read of a lost line gives, and the monitor ends.
+            ReportPortError("WaitCommEvent()", DeviceLostError(), stop);
             break;
         }
-        if (waits[kReadCompletion].revents != 0) {
-            // The device keeps no event mask of its own here; the mask that OpenPort enabled stands for it.
+        if (woken->index == kReadCompletion) {
+            // The mask that OpenPort enabled, not the events that came: every enabled event is answered.
             const std::uint32_t eventMask = m_eventMask;
             if ((eventMask & EV_RXCHAR) != 0 && !ReceiveBytes(stop)) {
                 break;
             }
             SendEventMessages(eventMask, stop);
-        } else if (waits[kWriteRequest].revents != 0) {
+        } else {
             SendQueuedBytes(stop);
         }
     }
@@ -51,11 +45,11 @@ void CCommPort::PortMonitorThread(std::stop_token stop) {
 }
 
 // Nothing, with the reason in `error`, when the device cannot say what it holds.
-std::optional<std::uint32_t> CCommPort::QueuedInputCount(int& error) {
+std::optional<std::uint32_t> CCommPort::QueuedInputCount(SystemErrorCode& error) {
     std::lock_guard lock(m_lock);
     std::uint32_t count = 0;
     if (!m_platform.InputQueueCount(m_device.Get(), count)) {
-        error = errno;
+        error = LastSystemError();
         return std::nullopt;
     }
     return count;
@@ -66,9 +60,9 @@ std::optional<std::uint32_t> CCommPort::QueuedInputCount(int& error) {
 // link to /dev/null, /dev/zero or a file) would keep the monitor busy for ever.
 bool CCommPort::ReceiveBytes(std::stop_token stop) {
     bool gotBytes = false;
-    int emptyReason = EIO;  // what a device that keeps waking the monitor for nothing is reported with
+    SystemErrorCode emptyReason = DeviceLostError();  // for a device that keeps waking the monitor for nothing
     for (;;) {
-        int error = 0;
+        SystemErrorCode error = 0;
         const std::optional<std::uint32_t> queued = QueuedInputCount(error);
         if (!queued) {
             emptyReason = error;  // a count that the device did not give is not acted on
@@ -78,20 +72,21 @@ bool CCommPort::ReceiveBytes(std::stop_token stop) {
             break;
         }
         std::uint8_t byte = 0;
-        ssize_t got = 0;
+        Transfer got;
         {
             std::lock_guard lock(m_lock);
             got = m_platform.Read(m_device.Get(), &byte, 1);
-            error = errno;
-            m_byteInHand = got == 1;
+            error = LastSystemError();
+            m_byteInHand = got.count == 1;
         }
-        if (got < 0 && (error == EAGAIN || error == EINTR)) {
+        if (got.count < 0 && IsTransientError(error)) {
             break;  // nothing to read after all; the next wake tries again
         }
-        if (got != 1) {
+        if (got.count != 1) {
             // No notification for a byte that was not read: it would enter the owner's image as data. A read
             // that fails with bytes waiting means the device is gone (an end of file likewise).
-            ReportPortError("ReadFile()", got == 0 ? EIO : error, stop);
+            ReportPortError(got.failedCall != nullptr ? got.failedCall : "ReadFile()",
+                            got.count == 0 ? DeviceLostError() : error, stop);
             return false;
         }
         gotBytes = true;
@@ -141,12 +136,12 @@ void CCommPort::SendQueuedBytes(std::stop_token stop) {
         bytes.assign(m_writeBuffer.get(), m_writeBuffer.get() + std::min(m_writeLength, m_writeCapacity));
     }
     WriteOutcome outcome = WriteOutcome::Written;
-    int error = 0;
+    SystemErrorCode error = 0;
     {
         std::lock_guard lock(m_lock);
         m_platform.Purge(m_device.Get());
         outcome = WriteAll(bytes.data(), bytes.size());
-        error = errno;
+        error = LastSystemError();
     }
     if (outcome == WriteOutcome::Failed) {
         ReportPortError("WriteFile()", error, stop);
@@ -158,19 +153,20 @@ void CCommPort::SendQueuedBytes(std::stop_token stop) {
 CCommPort::WriteOutcome CCommPort::WriteAll(const std::uint8_t* bytes, std::size_t length) {
     std::size_t sent = 0;
     while (sent < length) {
-        const ssize_t written = m_platform.Write(m_device.Get(), bytes + sent, length - sent);
-        if (written > 0) {
-            sent += static_cast<std::size_t>(written);
+        const Transfer written = m_platform.Write(m_device.Get(), bytes + sent, length - sent);
+        if (written.count > 0) {
+            sent += static_cast<std::size_t>(written.count);
             continue;
         }
-        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+        if (written.count < 0 && !IsTransientError(LastSystemError())) {
             return WriteOutcome::Failed;
         }
-        pollfd waits[2] = {{m_waitEvents[kShutdown], POLLIN, 0}, {m_device.Get(), POLLOUT, 0}};
-        if (m_platform.Poll(waits, 2) < 0 && errno != EINTR) {
+        const WaitTarget waits[] = {m_waitEvents[kShutdown], {WaitTarget::Kind::RoomToWrite, m_device.Get()}};
+        const std::optional<WaitOutcome> woken = m_platform.WaitForAny(waits);
+        if (!woken) {
             return WriteOutcome::Failed;
         }
-        if (waits[0].revents != 0) {
+        if (woken->index == 0) {
             return WriteOutcome::Abandoned;
         }
     }
@@ -188,7 +184,7 @@ void CCommPort::EndMonitor() {
         std::lock_guard lock(m_lock);  // the owner's thread may be asking the device for its input
         m_device.Close();
     }
-    m_waitEvents[kReadCompletion] = -1;
+    m_waitEvents[kReadCompletion].handle = kNoDevice;
     m_monitorRunning = false;
 }
 

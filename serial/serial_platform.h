@@ -1,15 +1,36 @@
 #pragma once
 
-#include <poll.h>
-#include <sys/types.h>
-#include <termios.h>
-
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace velanto {
+
+// An open device as the platform layer knows it; nothing above that layer looks inside.
+using DeviceHandle = std::intptr_t;
+inline constexpr DeviceHandle kNoDevice = -1;
+
+// What an event can be waited on by: a descriptor, or a handle of the system's own.
+using WaitHandle = std::intptr_t;
+
+// A system error code as the platform reports it: errno, or GetLastError() on Windows.
+using SystemErrorCode = int;
+
+// The calling thread's last system error code.
+SystemErrorCode LastSystemError();
+// The system's own text for `code`.
+std::string SystemErrorText(SystemErrorCode code);
+// True when a call failed only because it would have had to wait or was interrupted: trying it again later
+// is all it needs.
+bool IsTransientError(SystemErrorCode code);
+// True when an open failed because the user may not open the device (rather than it being absent or held).
+bool IsPermissionRefusal(SystemErrorCode code);
+// The code a device that has gone (or that keeps reporting input it does not hold) is reported with.
+SystemErrorCode DeviceLostError();
 
 // The five millisecond limits of a port's reads and writes, for a platform whose calls wait by them.
 struct CommTimeouts {
@@ -23,10 +44,11 @@ struct CommTimeouts {
 inline constexpr std::uint32_t RTS_CONTROL_DISABLE = 0;
 inline constexpr std::uint32_t RTS_CONTROL_ENABLE = 1;
 
-// The device control block: the line attributes as read from the device, and the settings that are
-// written back over them.
+// The device control block: the device's own block as read from it, and the settings that are written back
+// over it.
 struct DeviceControlBlock {
-    termios attributes{};
+    // The rest of the device's block, in the platform's own form; only the platform layer reads it.
+    alignas(8) std::array<unsigned char, 64> native{};
     std::uint32_t baudRate = 9600;
     char parity = 'N';  // N, E, O, M (mark) or S (space)
     std::uint32_t dataBits = 8;
@@ -35,13 +57,9 @@ struct DeviceControlBlock {
 };
 
 // Applies a settings text such as "baud=9600 parity=N data=8 stop=1" onto `control`; any subset of the four
-// keys, in any order. Returns false with errno EINVAL, and changes nothing, when the text does not parse or
-// names a setting that a POSIX line cannot take.
+// keys, in any order. Returns false, with the reason as the last system error, and changes nothing, when the
+// text does not parse or names a setting that the line cannot take.
 bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control);
-
-// The block's attributes made raw (no echo, no line editing, no translation, no flow control), receiver on,
-// modem lines ignored, with the block's speed, parity, data and stop bits.
-termios RawLineAttributes(const DeviceControlBlock& control);
 
 // The folder in which links named com1, com2, ... map port numbers to devices:
 // ${XDG_CONFIG_HOME:-$HOME/.config}/velanto/dosdevices.
@@ -65,31 +83,59 @@ struct DeviceTree {
 // a UART; else /dev/ttyS<n-1>. An empty path for a name that is not COM followed by a number from 1.
 std::filesystem::path DevicePathFor(const std::string& deviceName, const DeviceTree& devices = {});
 
+// One thing a wait can end on.
+struct WaitTarget {
+    enum class Kind {
+        EventSet,     // `handle` is an event's WaitHandle
+        PortEvent,    // `handle` is a device: one of the port events of `eventMask` has come, or the line is lost
+        RoomToWrite,  // `handle` is a device that can take more bytes
+    };
+    Kind kind;
+    std::intptr_t handle;
+    std::uint32_t eventMask = 0;
+};
+
+// Which target ended a wait; `deviceLost` when it was a PortEvent target whose line has gone.
+struct WaitOutcome {
+    std::size_t index;
+    bool deviceLost = false;
+};
+
+// What a read or write moved; -1 when it failed, with the name of the call that failed as an error box
+// shows it.
+struct Transfer {
+    std::ptrdiff_t count = -1;
+    const char* failedCall = nullptr;
+};
+
 // The system calls the serial port object makes, one place to replace them in tests. Every call that can
-// fail returns false (or -1) and leaves the reason in errno.
+// fail returns false (or no value) and leaves the reason as the last system error.
 class SerialPlatform {
 public:
     virtual ~SerialPlatform() = default;
 
-    // Opens the device that `deviceName` ("COM1", ...) maps to: read and write, non-blocking, never as the
-    // controlling terminal, for this opener only. -1 when it is absent (a placeholder port included), another
-    // opener holds it, or the user may not open it (errno EACCES or EPERM).
-    virtual int OpenDevice(const std::string& deviceName);
+    // Opens the device that `deviceName` ("COM1", ...) maps to, for this opener only and for transfers that
+    // never block the caller. kNoDevice when it is absent (a placeholder port included), another opener holds
+    // it, or the user may not open it (IsPermissionRefusal).
+    virtual DeviceHandle OpenDevice(const std::string& deviceName);
     // Gives up exclusive use and closes.
-    virtual void CloseDevice(int device);
-    virtual bool SetTimeouts(int device, const CommTimeouts& timeouts);
-    virtual bool SetEventMask(int device, std::uint32_t eventMask);
-    virtual bool GetLineState(int device, DeviceControlBlock& control);
-    // Sets RawLineAttributes(control) and raises RTS when the block says so (a line without modem
-    // control, such as a pseudo-terminal, is no failure).
-    virtual bool SetLineState(int device, const DeviceControlBlock& control);
+    virtual void CloseDevice(DeviceHandle device);
+    virtual bool SetTimeouts(DeviceHandle device, const CommTimeouts& timeouts);
+    virtual bool SetEventMask(DeviceHandle device, std::uint32_t eventMask);
+    virtual bool GetLineState(DeviceHandle device, DeviceControlBlock& control);
+    // Writes the block back with its settings applied, the line made raw, and raises RTS when the block says
+    // so (a line without modem control, such as a pseudo-terminal, is no failure).
+    virtual bool SetLineState(DeviceHandle device, const DeviceControlBlock& control);
     // Discards what is waiting in both directions.
-    virtual bool Purge(int device);
-    virtual bool InputQueueCount(int device, std::uint32_t& count);
-    virtual ssize_t Read(int device, std::uint8_t* bytes, std::size_t length);
-    virtual ssize_t Write(int device, const std::uint8_t* bytes, std::size_t length);
-    // Waits without time limit until one of `fds` is ready.
-    virtual int Poll(pollfd* fds, nfds_t count);
+    virtual bool Purge(DeviceHandle device);
+    virtual bool InputQueueCount(DeviceHandle device, std::uint32_t& count);
+    virtual Transfer Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length);
+    virtual Transfer Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length);
+    // Starts watching the device for the port events that a PortEvent wait ends on; a watch still running is
+    // kept. False when the system refused to watch.
+    virtual bool WatchPortEvents(DeviceHandle device);
+    // Waits without time limit until one of `targets` is ready; the lowest ready index wins.
+    virtual std::optional<WaitOutcome> WaitForAny(std::span<const WaitTarget> targets);
 };
 
 SerialPlatform& DefaultSerialPlatform();

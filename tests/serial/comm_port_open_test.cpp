@@ -5,6 +5,7 @@
 #include <string>
 
 #include "serial/comm_port.h"
+#include "serial/line_attributes_posix.h"
 #include "tests/serial/port_test_support.h"
 
 namespace velanto {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "serial/serial_platform.h"
+#include "serial/line_attributes_posix.h"
 #include "tests/serial/port_test_support.h"
 
 namespace velanto {
@@ -42,11 +42,13 @@ TEST(BuildCommDcb, RefusesWhatTheLineCannotTakeAndChangesNothing) {
 }
 
 TEST(RawLineAttributes, SetsParityDataAndStopBitsAndNothingElseSurvives) {
+    termios attributes{};
+    attributes.c_lflag = ECHO | ICANON | ISIG;
+    attributes.c_iflag = ICRNL | IXON | IXOFF;
+    attributes.c_oflag = OPOST | ONLCR;
+    attributes.c_cflag = CRTSCTS | PARENB | CS7 | CSTOPB;
     DeviceControlBlock block;
-    block.attributes.c_lflag = ECHO | ICANON | ISIG;
-    block.attributes.c_iflag = ICRNL | IXON | IXOFF;
-    block.attributes.c_oflag = OPOST | ONLCR;
-    block.attributes.c_cflag = CRTSCTS | PARENB | CS7 | CSTOPB;
+    KeepLineAttributes(block, attributes);
     ASSERT_TRUE(BuildCommDcb("baud=2400 parity=N data=8 stop=1", block));
     termios raw = RawLineAttributes(block);
     EXPECT_EQ(raw.c_lflag & (ECHO | ICANON | ISIG), 0u);

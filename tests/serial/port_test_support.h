@@ -188,33 +188,36 @@ inline std::vector<std::uint8_t> ReadAtFarEnd(const PseudoTerminal& line, std::s
 // The real system calls, with a log of what the port object asked for and faults to order.
 class ScriptedPlatform : public SerialPlatform {
 public:
-    bool SetTimeouts(int device, const CommTimeouts& timeouts) override {
+    bool SetTimeouts(DeviceHandle device, const CommTimeouts& timeouts) override {
         return Record("SetTimeouts", !Failing("SetTimeouts") && SerialPlatform::SetTimeouts(device, timeouts));
     }
-    bool SetEventMask(int device, std::uint32_t mask) override {
+    bool SetEventMask(DeviceHandle device, std::uint32_t mask) override {
         return Record("SetEventMask", !Failing("SetEventMask") && SerialPlatform::SetEventMask(device, mask));
     }
-    bool GetLineState(int device, DeviceControlBlock& control) override {
+    bool GetLineState(DeviceHandle device, DeviceControlBlock& control) override {
         return Record("GetLineState", !Failing("GetLineState") && SerialPlatform::GetLineState(device, control));
     }
-    bool SetLineState(int device, const DeviceControlBlock& control) override {
+    bool SetLineState(DeviceHandle device, const DeviceControlBlock& control) override {
         {
             std::lock_guard lock(m_mutex);
             m_writtenBlock = control;
         }
         return Record("SetLineState", !Failing("SetLineState") && SerialPlatform::SetLineState(device, control));
     }
-    bool Purge(int device) override { return Record("Purge", !Failing("Purge") && SerialPlatform::Purge(device)); }
-    void CloseDevice(int device) override {
+    bool Purge(DeviceHandle device) override {
+        return Record("Purge", !Failing("Purge") && SerialPlatform::Purge(device));
+    }
+    void CloseDevice(DeviceHandle device) override {
         SerialPlatform::CloseDevice(device);
         Record("CloseDevice", true);
     }
-    ssize_t Write(int device, const std::uint8_t* bytes, std::size_t length) override {
-        const ssize_t written = Failing("Write") ? -1 : SerialPlatform::Write(device, bytes, length);
-        Record("Write " + std::to_string(length), written >= 0);
+    Transfer Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) override {
+        const Transfer written =
+            Failing("Write") ? Transfer{-1, "WriteFile()"} : SerialPlatform::Write(device, bytes, length);
+        Record("Write " + std::to_string(length), written.count >= 0);
         return written;
     }
-    bool InputQueueCount(int device, std::uint32_t& count) override {
+    bool InputQueueCount(DeviceHandle device, std::uint32_t& count) override {
         {
             std::lock_guard lock(m_mutex);
             if (m_emptyQueueAnswers > 0) {

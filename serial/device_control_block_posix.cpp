@@ -1,11 +1,12 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string_view>
 
-#include "serial/serial_platform.h"
+#include "serial/line_attributes_posix.h"
 
 namespace velanto {
 namespace {
@@ -92,7 +93,19 @@ tcflag_t ParityFlags(char parity) {
     }
 }
 
+static_assert(sizeof(termios) <= sizeof(DeviceControlBlock::native));
+
 }  // namespace
+
+termios LineAttributes(const DeviceControlBlock& control) {
+    termios attributes{};
+    std::memcpy(&attributes, control.native.data(), sizeof attributes);
+    return attributes;
+}
+
+void KeepLineAttributes(DeviceControlBlock& control, const termios& attributes) {
+    std::memcpy(control.native.data(), &attributes, sizeof attributes);
+}
 
 bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control) {
     DeviceControlBlock changed = control;
@@ -115,7 +128,7 @@ bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control) {
 }
 
 termios RawLineAttributes(const DeviceControlBlock& control) {
-    termios attributes = control.attributes;
+    termios attributes = LineAttributes(control);
     cfmakeraw(&attributes);
     attributes.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
     attributes.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
