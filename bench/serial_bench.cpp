@@ -11,6 +11,7 @@
 
 #include "dump/detector_dump.h"
 #include "serial/comm_port.h"
+#include "serial/device_map_posix.h"
 #include "tools/dump_generator.h"
 #include "tools/pseudo_terminal.h"
 

@@ -1,10 +1,8 @@
 #pragma once
 
-// Before the system's header: it defines some of the same names (RTS_CONTROL_ENABLE, ...) as macros, with the
-// same values, which would otherwise cut into their declarations.
-#include "serial/serial_platform.h"
-
 #include <windows.h>
+
+#include "serial/serial_platform.h"
 
 namespace velanto {
 

@@ -3,27 +3,13 @@
 #include <system_error>
 #include <vector>
 
-#include "serial/serial_platform.h"
+#include "serial/com_number.h"
+#include "serial/device_map_posix.h"
 
 namespace velanto {
 namespace {
 
 using std::filesystem::path;
-
-// n of "COM<n>"; 0 for a name that is not COM followed by a number from 1.
-unsigned long ComNumber(const std::string& deviceName) {
-    if (deviceName.size() < 4 || deviceName.compare(0, 3, "COM") != 0 || deviceName[3] == '0') {
-        return 0;
-    }
-    unsigned long number = 0;
-    for (std::size_t i = 3; i < deviceName.size(); ++i) {
-        if (deviceName[i] < '0' || deviceName[i] > '9' || number > 99999) {
-            return 0;
-        }
-        number = number * 10 + static_cast<unsigned long>(deviceName[i] - '0');
-    }
-    return number;
-}
 
 // The device the link com<number> of the device map points to; empty when there is no such link.
 path LinkedDevice(unsigned long number) {
@@ -101,5 +87,7 @@ path DevicePathFor(const std::string& deviceName, const DeviceTree& devices) {
     }
     return freeBelow < adapters.size() ? adapters[freeBelow] : port;
 }
+
+path DevicePathFor(const std::string& deviceName) { return DevicePathFor(deviceName, DeviceTree{}); }
 
 }  // namespace velanto

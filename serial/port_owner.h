@@ -8,7 +8,11 @@ namespace velanto {
 
 // Notifications of the serial link. The second parameter is always the port number; the first is the
 // received byte (0 to 255) for WM_PORT_RXCHAR and 0 otherwise. WM_USER+3 and WM_USER+6 are not used.
+// Windows' own header, when it comes first, has defined WM_USER and the EV_ bits below already, as macros
+// of the same values.
+#ifndef WM_USER
 inline constexpr unsigned WM_USER = 0x0400;
+#endif
 inline constexpr unsigned WM_PORT_BREAK = WM_USER + 1;
 inline constexpr unsigned WM_PORT_CTS = WM_USER + 2;
 inline constexpr unsigned WM_PORT_ERR = WM_USER + 4;
@@ -18,6 +22,7 @@ inline constexpr unsigned WM_PORT_RXFLAG = WM_USER + 8;
 inline constexpr unsigned WM_PORT_TXEMPTY = WM_USER + 9;
 
 // Port events that an event mask may enable.
+#ifndef EV_RXCHAR
 inline constexpr std::uint32_t EV_RXCHAR = 0x0001;
 inline constexpr std::uint32_t EV_RXFLAG = 0x0002;
 inline constexpr std::uint32_t EV_TXEMPTY = 0x0004;
@@ -27,6 +32,7 @@ inline constexpr std::uint32_t EV_RLSD = 0x0020;
 inline constexpr std::uint32_t EV_BREAK = 0x0040;
 inline constexpr std::uint32_t EV_ERR = 0x0080;
 inline constexpr std::uint32_t EV_RING = 0x0100;
+#endif
 
 // The window that receives the port's notifications.
 class PortOwner {

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "serial/device_map_posix.h"
 #include "serial/line_attributes_posix.h"
 #include "serial/port_owner.h"
 

@@ -1,3 +1,4 @@
+#include "serial/com_number.h"
 #include "serial/comm_state_win32.h"
 
 #include <memory>
@@ -105,9 +106,18 @@ bool IsPermissionRefusal(SystemErrorCode) { return false; }
 
 SystemErrorCode DeviceLostError() { return ERROR_IO_DEVICE; }
 
+// Every COM number is reached in the device namespace, where COM10 and above are found too.
+std::filesystem::path DevicePathFor(const std::string& deviceName) {
+    return ComNumber(deviceName) == 0 ? std::filesystem::path() : std::filesystem::path("\\\\.\\" + deviceName);
+}
+
 DeviceHandle SerialPlatform::OpenDevice(const std::string& deviceName) {
-    const std::string path = "\\\\.\\" + deviceName;
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const std::filesystem::path path = DevicePathFor(deviceName);
+    if (path.empty()) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return kNoDevice;
+    }
+    const HANDLE file = ::CreateFileA(path.string().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OVERLAPPED, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return kNoDevice;

@@ -22,7 +22,7 @@
 
 #include "descriptor/unique_descriptor.h"
 #include "dump/detector_dump.h"
-#include "serial/serial_platform.h"
+#include "serial/device_map_posix.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
 #include "tools/option_parser.h"

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "serial/comm_port.h"
+#include "serial/device_map_posix.h"
 #include "tests/serial/port_test_support.h"
 #include "tests/tools/simulator_process.h"
 #include "tools/dump_generator.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "serial/device_map_posix.h"
 #include "serial/line_attributes_posix.h"
 #include "tests/serial/port_test_support.h"
 
