@@ -1,7 +1,5 @@
 #include "tools/dump_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,20 +21,21 @@ std::runtime_error SystemError(const std::filesystem::path& path) { return FileE
 // Only a regular file or a new name is written: never a device, and never a link, which the
 // new file would replace.
 void RefuseAnythingButAFile(const std::filesystem::path& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
-        if (errno != ENOENT) {
-            throw SystemError(path);
-        }
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
         return;
     }
-    if (S_ISDIR(status.st_mode)) {
+    if (error) {
+        throw FileError(path, error.message());
+    }
+    if (std::filesystem::is_directory(status)) {
         throw FileError(path, "is a folder");
     }
-    if (S_ISLNK(status.st_mode)) {
+    if (std::filesystem::is_symlink(status)) {
         throw FileError(path, "is a symbolic link; the image goes only to a regular file or a new name");
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (!std::filesystem::is_regular_file(status)) {
         throw FileError(path, "is a device or other special file; the image goes only to a regular file or a new name");
     }
 }
@@ -49,7 +48,7 @@ public:
         const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
         for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
             m_path = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
-            m_file.reset(std::fopen(m_path.c_str(), "wbx"));  // created new, or not at all
+            m_file.reset(std::fopen(m_path.string().c_str(), "wbx"));  // created new, or not at all
             if (!m_file && errno != EEXIST) {
                 break;
             }
@@ -60,7 +59,7 @@ public:
     }
     ~TemporaryFile() {
         if (!m_kept) {
-            std::remove(m_path.c_str());
+            std::remove(m_path.string().c_str());
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -108,8 +107,10 @@ void SaveDumpFile(const std::filesystem::path& path, const DetectorDump& image) 
     RefuseAnythingButAFile(path);
     TemporaryFile temporary(path);
     temporary.WriteAndClose(image.data(), image.size());
-    if (std::rename(temporary.Path().c_str(), path.c_str()) != 0) {
-        throw SystemError(path);
+    std::error_code error;
+    std::filesystem::rename(temporary.Path(), path, error);
+    if (error) {
+        throw FileError(path, error.message());
     }
     temporary.Keep();
 }
