@@ -2,9 +2,9 @@
 
 #include <wx/choice.h>
 #include <wx/gauge.h>
-#include <wx/menu.h>
 
 #include "app/about_box.h"
+#include "app/about_menu.h"
 #include "app/app_icon.h"
 #include "app/app_strings.h"
 #include "app/message_boxes.h"
@@ -70,7 +70,7 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
         wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnStart); }, kStartButtonId);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { DispatchCommand(&CUploadDlg::OnSave); }, kSaveButtonId);
-    Bind(wxEVT_CONTEXT_MENU, &CUploadDlg::OnContextMenu, this);
+    OfferAboutItem(*this);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
         if (!OnSystemCommand(event.GetId())) {
             event.Skip();
@@ -214,13 +214,6 @@ bool CUploadDlg::OnSystemCommand(int id) {
     CAboutBox about(this);
     about.ShowModal();
     return true;
-}
-
-void CUploadDlg::OnContextMenu(wxContextMenuEvent&) {
-    wxMenu menu;
-    menu.AppendSeparator();
-    menu.Append(kAboutCommand, wxString::FromUTF8(kAboutItemText));
-    PopupMenu(&menu);
 }
 
 bool CUploadDlg::OnEnter(wxWindow* focus) {

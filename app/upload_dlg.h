@@ -58,7 +58,6 @@ private:
     void ShowAnswer();
     void ShowWaiting();
     void OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
-    void OnContextMenu(wxContextMenuEvent& event);
     bool OnEnter(wxWindow* focus) override;
 
     RecordListView* m_recordList = nullptr;

@@ -2,7 +2,8 @@
 """Draws velanto's icon: a luminometer swab tube glowing in a teal tile.
 
 Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
-256-colour palette, as XPM) and the PNG sizes a Linux desktop looks for. Standard library
+256-colour palette, as XPM, and both together as the Windows icon velanto.rc takes) and the
+PNG sizes a Linux desktop looks for. Standard library
 only; run it again after changing the artwork and commit what it writes.
 """
 import math
@@ -126,11 +127,46 @@ def write_xpm(path, name, rows, palette):
         out.write("\n};\n")
 
 
+def ico_image(rows, palette, bits):
+    """One image of an .ico file: its header, palette, colour indices and transparency mask, rows bottom-up."""
+    size = len(rows)
+    indices = [[nearest(palette, p[:3]) for p in row] for row in reversed(rows)]
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette) + bytes(4 * ((1 << bits) - len(palette)))
+    pixels = b""
+    for row in indices:
+        if bits == 4:
+            line = bytes((row[x] << 4) | row[x + 1] for x in range(0, size, 2))
+        else:
+            line = bytes(row)
+        pixels += line + bytes(-len(line) % 4)
+    mask = b""
+    for row in reversed(rows):
+        line = bytes(sum((row[x + b][3] < 128) << (7 - b) for b in range(8)) for x in range(0, size, 8))
+        mask += line + bytes(-len(line) % 4)
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return header + colours + pixels + mask
+
+
+def write_ico(path, rows, images):
+    """An .ico file of the same picture in each (palette, bits per pixel) of `images`."""
+    size = len(rows)
+    data = [ico_image(rows, palette, bits) for palette, bits in images]
+    offset = 6 + 16 * len(data)
+    directory = struct.pack("<HHH", 0, 1, len(data))
+    for (palette, bits), image in zip(images, data):
+        colour_count = len(palette) if bits < 8 else 0
+        directory += struct.pack("<BBBBHHII", size, size, colour_count, 0, 1, bits, len(image), offset)
+        offset += len(image)
+    with open(path, "wb") as out:
+        out.write(directory + b"".join(data))
+
+
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
     icon32 = render(32)
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
     write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
+    write_ico(os.path.join(root, "velanto.ico"), icon32, [(VGA16, 4), (PALETTE256, 8)])
     for size in (16, 24, 32, 48, 64, 128, 256):
         folder = os.path.join(root, "icons", f"{size}x{size}")
         os.makedirs(folder, exist_ok=True)
