@@ -73,14 +73,10 @@ zlib_prefix=$built_prefix
 cached_build wxwidgets3.2 wxmsw
 wx_prefix=$built_prefix
 
-# velanto itself. Only the dump decoder builds for Windows so far: the serial link, the
-# export, the .xls driver, the tools and the dialogs still rest on POSIX calls.
-ported_targets=(velanto_dump)
+# velanto itself: velanto.exe with its help book, and velanto-dump.exe, each linked statically.
 echo "build-windows: configuring velanto in $out"
-# The .xls driver's installer library is odbccp32 on Windows, where unixODBC's odbcinst is not.
 nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=OFF -DVELANTO_BENCH=OFF \
-    -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" \
-    -DODBCINST_LIBRARY=odbccp32 >/dev/null
-nice cmake --build "$out" -j2 --target "${ported_targets[@]}"
-echo "build-windows: built ${ported_targets[*]} in $out; the rest of velanto is not ported to Windows yet"
+    -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" >/dev/null
+nice cmake --build "$out" -j2
+echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb and $out/tools/velanto-dump.exe"
