@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# velanto.exe under Wine, on a virtual display of its own: the main dialog appears, F1 opens
-# the zipped help book at the dialog's page, and Escape closes the dialog and ends the program
-# normally. Usage: wine_start_test.sh [VELANTO_EXE]; the default is the one that
-# scripts/build-windows.sh cross-builds. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine,
-# so only the first run sets it up (some 20 s).
+# velanto.exe under Wine, on a virtual display of its own: the main dialog appears, the last
+# item of its system menu opens the About box, F1 opens the zipped help book at the dialog's
+# page, and Escape closes the dialog and ends the program normally.
+# Usage: wine_start_test.sh [VELANTO_EXE]; the default is the one scripts/build-windows.sh
+# cross-builds. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the first run sets
+# it up (some 20 s).
 set -u
 cd "$(dirname "$0")/../.."
 out=${VELANTO_OUT:-$PWD/out}
@@ -26,22 +27,26 @@ process_gone() { ! kill -0 "$1" 2> /dev/null; }
 run_velanto() {
     "$wine64" wineboot --init > "$work/wineboot.log" 2>&1
     "$wine64" "$velanto_exe" > "$work/velanto.log" 2>&1 &
-    local pid=$!
-    local dialog
-    if wait_until "$patience" window_shown "^Data updating program for the reault of ATP fluorescence detector $"; then
-        dialog=$(visible_window "^Data updating program")
+    local pid=$! dialog caption="^Data updating program for the reault of ATP fluorescence detector $"
+    if wait_until "$patience" window_shown "$caption"; then
+        dialog=$(visible_window "$caption")
     else
         check "the main dialog appears" false
         kill "$pid" 2> /dev/null
         return
     fi
+    xdotool key --window "$dialog" alt+space Up Return 2> /dev/null
+    check "the system menu's last item opens the About box" \
+        wait_until "$patience" window_shown "^About velanto$"
+    xdotool key --window "$(visible_window "^About velanto$")" Escape 2> /dev/null
+    check "Escape closes the About box" wait_until "$patience" window_gone "^About velanto$"
     xdotool key --window "$dialog" F1 2> /dev/null
     check "F1 opens the help book at the main dialog's page" \
         wait_until "$patience" window_shown "^Help: Collecting and saving results$"
     xdotool key --window "$(visible_window "^Help: ")" alt+F4 2> /dev/null
     check "Alt+F4 closes the help window" wait_until "$patience" window_gone "^Help: "
     xdotool key --window "$dialog" Escape 2> /dev/null
-    check "Escape closes it" wait_until "$patience" window_gone "^Data updating program"
+    check "Escape closes the main dialog" wait_until "$patience" window_gone "$caption"
     if wait_until "$patience" process_gone "$pid"; then
         wait "$pid"
         check "velanto.exe ends normally" test $? = 0
