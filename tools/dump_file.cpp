@@ -1,13 +1,14 @@
 #include "tools/dump_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
+
+#include "export/file_system.h"
 
 namespace velanto {
 namespace {
@@ -46,20 +47,23 @@ public:
     explicit TemporaryFile(const std::filesystem::path& path) {
         std::random_device random;
         const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-        for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
             m_path = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
-            m_file.reset(std::fopen(m_path.string().c_str(), "wbx"));  // created new, or not at all
-            if (!m_file && errno != EEXIST) {
+            m_file = std::make_unique<NewFile>(m_path.string());
+            // Only a name that another entry holds is worth another try.
+            if (m_file->IsOpen() || EntryAt(m_path.string()) == EntryKind::None) {
                 break;
             }
         }
-        if (!m_file) {
-            throw SystemError(folder);
+        if (!m_file->IsOpen()) {
+            throw FileError(folder, "no new file can be made in this folder");
         }
     }
     ~TemporaryFile() {
         if (!m_kept) {
-            std::remove(m_path.string().c_str());
+            m_file.reset();
+            std::error_code ignored;
+            std::filesystem::remove(m_path, ignored);
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -67,8 +71,12 @@ public:
 
     // Writes the bytes and closes the file.
     void WriteAndClose(const std::uint8_t* bytes, std::size_t size) {
-        if (std::fwrite(bytes, 1, size, m_file.get()) != size || std::fclose(m_file.release()) != 0) {
-            throw SystemError(m_path);
+        FailureCause cause = m_file->Write({reinterpret_cast<const char*>(bytes), size});
+        if (cause.empty()) {
+            cause = m_file->Close();
+        }
+        if (!cause.empty()) {
+            throw FileError(m_path, cause);
         }
     }
     const std::filesystem::path& Path() const { return m_path; }
@@ -76,7 +84,7 @@ public:
 
 private:
     std::filesystem::path m_path;
-    std::unique_ptr<FILE, int (*)(FILE*)> m_file{nullptr, &std::fclose};
+    std::unique_ptr<NewFile> m_file;
     bool m_kept = false;
 };
 
