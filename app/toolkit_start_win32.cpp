@@ -5,8 +5,8 @@
 
 namespace velanto {
 
-// The module handle is where wx looks for the program's resources (velanto.rc): its icons,
-// cursors and the manifest's common controls.
+// wx finds the program's resources (velanto.rc: the icon, wx's own cursors) through the module
+// handle given here, and reads the command line from the system itself.
 bool StartToolkit(int&, char**) { return wxEntryStart(::GetModuleHandle(nullptr)); }
 
 }  // namespace velanto
