@@ -120,12 +120,22 @@ nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
 nice cmake --build "$out" -j2 --target "${ported_targets[@]}"
 echo "build-windows: built ${ported_targets[*]} in $out; the rest of velanto is not ported to Windows yet"
 
-# The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh).
+# The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh), on a
+# display of their own so that no window of Wine's reaches the desktop. The prefix's server is
+# let end before the display goes.
+run_tests_under_wine() {
+    local status=0
+    nice ctest --test-dir "$out" -j2 --output-on-failure || status=1
+    WINEPREFIX=$out/wine-prefix /usr/lib/wine/wineserver64 --wait
+    return $status
+}
+
 if $run_tests; then
     nice cmake --build "$out" -j2 --target velanto_tests
+    source tools/virtual_display.sh
     started=$SECONDS
     status=0
-    nice ctest --test-dir "$out" -j2 --output-on-failure 2>&1 | tee "$out/ctest.log" || status=1
+    on_virtual_display 1024x768x24 run_tests_under_wine 2>&1 | tee "$out/ctest.log" || status=1
     summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$out/ctest.log" | tail -n 1)
     echo "build-windows: under Wine in $((SECONDS - started)) s: ${summary:-no tests ran}"
     exit $status
