@@ -1,8 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "export/odbc_runtime.h"
 #include "export/spreadsheet_export.h"
 #include "tests/export/fake_driver_manager.h"
@@ -12,10 +10,8 @@ namespace velanto {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
 using testing::FakeDriverManager;
 using testing::FakeExportUi;
-using ::testing::StartsWith;
 
 // An installer that answers with `list` (NULs included), cut to the buffer it is given.
 InstalledDriversCall Answering(const std::string& list, bool succeeds = true) {
