@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "export/utf8_units.h"
+
 namespace velanto {
 namespace {
 
@@ -54,10 +56,9 @@ std::string ToCodePage936(std::string_view utf8) {
             break;
         }
         // Skip the character GBK cannot hold (or a broken sequence) and put '?' in its place.
-        do {
-            ++in;
-            --inLeft;
-        } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        const std::size_t skipped = Utf8UnitLength({in, inLeft});
+        in += skipped;
+        inLeft -= skipped;
         *next++ = '?';
         --outLeft;
     }

@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
+#include "export/utf8_units.h"
+
 namespace velanto {
 namespace {
 
 constexpr UINT kGbkCodePage = 936;
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// How many bytes the UTF-8 character that `lead` begins takes, by its lead byte.
-std::size_t SequenceLength(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1; }
 
 // One UTF-8 character in code page 936, or '?' for one that it lacks or that is broken.
 std::string Character936(std::string_view character) {
@@ -28,30 +25,17 @@ std::string Character936(std::string_view character) {
 }  // namespace
 
 // Character by character, so that each one GBK lacks, and each broken sequence, becomes a
-// single '?', as the other systems' conversion gives.
+// single '?'.
 std::string ToCodePage936(std::string_view utf8) {
     std::string out;
     for (std::size_t start = 0; start < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[start]);
-        if (lead < 0x80) {
+        if (static_cast<unsigned char>(utf8[start]) < 0x80) {
             out += utf8[start++];
             continue;
         }
-        std::size_t end = start + 1;
-        while (end < utf8.size() && end - start < SequenceLength(lead) &&
-               IsContinuation(static_cast<unsigned char>(utf8[end]))) {
-            ++end;
-        }
-        if (!IsContinuation(lead)) {
-            out += Character936(utf8.substr(start, end - start));
-        } else {
-            // Stray continuation bytes go together, as one broken character.
-            while (end < utf8.size() && IsContinuation(static_cast<unsigned char>(utf8[end]))) {
-                ++end;
-            }
-            out += '?';
-        }
-        start = end;
+        const std::size_t length = Utf8UnitLength(utf8.substr(start));
+        out += IsUtf8Continuation(utf8[start]) ? "?" : Character936(utf8.substr(start, length));
+        start += length;
     }
     return out;
 }

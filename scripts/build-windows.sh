@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW) and zlib are
-# built as static libraries from Debian's own source packages and kept, per Debian source
-# version, in ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them.
+# built as static libraries from Debian's own source packages, and GoogleTest from the source
+# that Debian's googletest package installs; all are kept, per Debian version, in
+# ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them.
+# With --test it also builds the unit tests that need no display and no POSIX system, and
+# runs them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
-scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make
+run_tests=false
+case ${1-} in
+    --test) run_tests=true ;;
+    "") ;;
+    *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make googletest \
+    $($run_tests && echo wine64)
 toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
 out=${VELANTO_OUT:-$repository/out}/build-windows
@@ -13,26 +23,35 @@ out=${VELANTO_OUT:-$repository/out}/build-windows
 apt_dir=$cache/apt
 source scripts/debian-sources.sh
 
-# Builds source package $1 with build_$2 <source dir> <prefix> into $cache/$2-<version>,
+# Whether $1 is built already, in $built_prefix.
+is_cached() {
+    [ -e "$built_prefix/.complete" ] && echo "build-windows: $1 cached in $built_prefix"
+}
+
+# Builds $1 from the source in folder $2 into $built_prefix, with build_$1 <source dir>
+# <prefix> <scratch folder $3>, and marks the build complete.
+build_into_prefix() {
+    local started=$SECONDS
+    echo "build-windows: building $1 for Windows into $built_prefix"
+    "build_$1" "$2" "$built_prefix" "$3"
+    touch "$built_prefix/.complete"
+    echo "build-windows: $1 built in $((SECONDS - started)) s"
+}
+
+# Builds source package $1 with build_$2 <source dir> <prefix> <scratch folder> into $cache/$2-<version>,
 # unless that install is already there; leaves its folder in $built_prefix. An archive may
 # list a version whose files it no longer holds: then the next older one is taken.
 built_prefix=
 cached_build() {
-    local package=$1 name=$2 version work started=$SECONDS
+    local package=$1 name=$2 version work
     for version in $(source_versions "$package"); do
         built_prefix=$cache/$name-${version#*:}
-        if [ -e "$built_prefix/.complete" ]; then
-            echo "build-windows: $name ${version#*:} cached in $built_prefix"
-            return
-        fi
+        is_cached "$name" && return
         work=$cache/build-$name-${version#*:}
         rm -rf "$built_prefix" "$work"
         if fetch_source "$package" "$version" "$work"; then
-            echo "build-windows: building $name ${version#*:} for Windows into $built_prefix"
-            "build_$name" "$work/source" "$built_prefix"
-            touch "$built_prefix/.complete"
+            build_into_prefix "$name" "$work/source" "$work"
             rm -rf "$work"
-            echo "build-windows: $name built in $((SECONDS - started)) s"
             return
         fi
         rm -rf "$work"
@@ -67,16 +86,54 @@ build_wxmsw() {
     cmake --install "$1/build"
 }
 
+# GoogleTest and GoogleMock, static, built in the scratch folder: the source is the system's.
+build_googletest() {
+    nice cmake -S "$1" -B "$3" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$2" >/dev/null
+    nice cmake --build "$3" -j2
+    cmake --install "$3" >/dev/null
+}
+
 update_source_lists
 cached_build zlib zlib
 zlib_prefix=$built_prefix
 cached_build wxwidgets3.2 wxmsw
 wx_prefix=$built_prefix
+# Debian's googletest package installs its source, at the package's version, in /usr/src.
+built_prefix=$cache/googletest-$(dpkg-query -W -f='${Version}' googletest)
+if ! is_cached googletest; then
+    rm -rf "$built_prefix" "$cache/build-googletest"
+    build_into_prefix googletest /usr/src/googletest "$cache/build-googletest"
+    rm -rf "$cache/build-googletest"
+fi
+gtest_prefix=$built_prefix
 
 # velanto itself: velanto.exe with its help book, and velanto-dump.exe, each linked statically.
 echo "build-windows: configuring velanto in $out"
 nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=OFF -DVELANTO_BENCH=OFF \
-    -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=ON -DVELANTO_BENCH=OFF \
+    -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" \
+    -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
 nice cmake --build "$out" -j2
 echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb and $out/tools/velanto-dump.exe"
+
+# The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh), on a
+# display of their own so that no window of Wine's reaches the desktop. The prefix's server is
+# let end before the display goes.
+run_tests_under_wine() {
+    local status=0
+    nice ctest --test-dir "$out" -j2 --output-on-failure || status=1
+    WINEPREFIX=$out/wine-prefix /usr/lib/wine/wineserver64 --wait
+    return $status
+}
+
+if $run_tests; then
+    nice cmake --build "$out" -j2 --target velanto_tests
+    source tools/virtual_display.sh
+    started=$SECONDS
+    status=0
+    on_virtual_display 1024x768x24 run_tests_under_wine 2>&1 | tee "$out/ctest.log" || status=1
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$out/ctest.log" | tail -n 1)
+    echo "build-windows: under Wine in $((SECONDS - started)) s: ${summary:-no tests ran}"
+    exit $status
+fi

@@ -39,10 +39,15 @@ void KeepNativeBlock(DeviceControlBlock& control, const DCB& dcb) {
     control.rtsControl = dcb.fRtsControl;
 }
 
-// The system parses the settings over the block that GetCommState read.
+// The system parses the settings over the block that GetCommState read. It takes 1.5 stop bits,
+// which the block cannot carry: they are refused as the system refuses what it cannot parse.
 bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control) {
     DCB dcb = NativeBlock(control);
     if (!::BuildCommDCBA(settings.c_str(), &dcb)) {
+        return false;
+    }
+    if (dcb.StopBits == ONE5STOPBITS) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
     KeepNativeBlock(control, dcb);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -14,12 +15,12 @@ namespace velanto::testing {
 // A folder of its own for the running test, removed with everything in it afterwards.
 class ScratchFolder {
 public:
+    // A new name in the temporary folder: creating the folder fails on a name that is taken.
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velanto-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::system_error(errno, std::generic_category(), "mkdtemp");
-        }
-        m_path = pattern;
+        std::random_device random;
+        do {
+            m_path = std::filesystem::temp_directory_path() / ("velanto-test-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(m_path));
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -43,6 +44,7 @@ inline std::string ReadFile(const std::filesystem::path& path) {
     return bytes.str();
 }
 
+#ifndef _WIN32  // COM ports are named through a device map on POSIX systems alone
 // A scratch folder as the configuration home, so that the COM links made in its device map are seen
 // by this process and its children only.
 class PrivateDeviceMap {
@@ -63,5 +65,6 @@ public:
 private:
     ScratchFolder m_home;
 };
+#endif
 
 }  // namespace velanto::testing

@@ -139,7 +139,7 @@ TEST(SpreadsheetSave, FailureKeepsTheConfirmedFileAndFreesTheConnection) {
         list.InsertRow(0);
         list.SetCellText(0, 0, "4660");
         FakeExportUi ui;
-        ui.savePath = scratch / "old.xls";
+        ui.savePath = (scratch / "old.xls").string();
         std::ofstream(*ui.savePath) << "an older export";
 
         EXPECT_THROW(SaveAsSpreadsheet(list, "velanto", ui, odbc), DatabaseError);

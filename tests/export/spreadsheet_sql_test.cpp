@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "export/spreadsheet_export.h"
-#include "xlsdriver/connection_string.h"
 
 namespace velanto {
 namespace {
@@ -39,20 +38,6 @@ TEST(SpreadsheetSql, ConnectionStringQuotesOnlyTheCreatedPath) {
     EXPECT_EQ(SpreadsheetConnectionString("velanto Excel Driver (*.xls)", "/home/op/data/20070315090500.xls"),
               "DRIVER={velanto Excel Driver (*.xls)};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;"
               "CREATE_DB=\"/home/op/data/20070315090500.xls\";DBQ=/home/op/data/20070315090500.xls");
-}
-
-// Whatever the path holds, the driver reads it back whole from both attributes.
-TEST(SpreadsheetSql, EveryPathComesBackWholeFromTheDriversParser) {
-    for (const std::string path :
-         {"/d/data;x=1.xls", "/d/trailing.xls ", "/d/a\"b.xls", "/d/{x}}.xls", " /d/lead.xls", "/d/x=1;y", "/d/''"}) {
-        const std::string text = SpreadsheetConnectionString("velanto Excel Driver (*.xls)", path);
-        const ConnectionOptions options = ReadConnectionOptions(ParseConnectionString(text));
-        EXPECT_EQ(options.createPath, path) << text;
-        EXPECT_EQ(options.workbookPath, path) << text;
-        EXPECT_TRUE(options.firstRowHasNames);
-        EXPECT_FALSE(options.readOnly);
-    }
-    EXPECT_FALSE(ConnectionStringCanCarry(std::string("/d/a.xls\0.old", 14)));
 }
 
 TEST(SpreadsheetSql, ProposedNameIsTheLocalTimeInEighteenCharacters) {
