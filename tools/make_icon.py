@@ -2,8 +2,8 @@
 """Draws velanto's icon: a luminometer swab tube glowing in a teal tile.
 
 Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
-256-colour palette, as XPM) and the PNG sizes a Linux desktop looks for. Standard library
-only; run it again after changing the artwork and commit what it writes.
+256-colour palette, as XPM), the PNG sizes a Linux desktop looks for, and the Windows icon
+file. Standard library only; run it again after changing the artwork and commit what it writes.
 """
 import math
 import os
@@ -81,18 +81,49 @@ def render(size):
     return rows
 
 
-def write_png(path, rows):
+def png_bytes(rows):
     size = len(rows)
     raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_png(path, rows):
     with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)))
-        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        out.write(chunk(b"IEND", b""))
+        out.write(png_bytes(rows))
+
+
+def dib_bytes(rows):
+    """An icon image in the device-independent bitmap form every Windows version reads: a header
+    of twice the height (colours, then the mask), 32-bit BGRA rows bottom-up, and a 1-bit mask
+    (set where transparent) with rows padded to 32 bits."""
+    size = len(rows)
+    mask_stride = (size + 31) // 32 * 4
+    colours = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
+    mask = b""
+    for row in reversed(rows):
+        bits = sum(1 << (7 - x % 8) << (8 * (x // 8)) for x, pixel in enumerate(row) if pixel[3] == 0)
+        mask += bits.to_bytes(mask_stride, "little")
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(colours) + len(mask), 0, 0, 0, 0)
+    return header + colours + mask
+
+
+def write_ico(path, images):
+    """Windows icon file: small sizes as bitmaps, 256 x 256 as PNG, as Windows keeps them."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries, data = b"", b""
+    for rows in images:
+        size = len(rows)
+        image = png_bytes(rows) if size >= 256 else dib_bytes(rows)
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
+    with open(path, "wb") as out:
+        out.write(directory + entries + data)
 
 
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -131,10 +162,12 @@ def main():
     icon32 = render(32)
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
     write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
-    for size in (16, 24, 32, 48, 64, 128, 256):
+    images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
+    for size, rows in images.items():
         folder = os.path.join(root, "icons", f"{size}x{size}")
         os.makedirs(folder, exist_ok=True)
-        write_png(os.path.join(folder, "velanto.png"), render(size))
+        write_png(os.path.join(folder, "velanto.png"), rows)
+    write_ico(os.path.join(root, "velanto.ico"), [images[size] for size in (16, 24, 32, 48, 256)])
     return 0
 
 
