@@ -2,10 +2,14 @@
 # Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW) and zlib are
 # built as static libraries from Debian's own source packages and kept, per Debian source
 # version, in ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them.
+# Once velanto.exe is built, makes its installer, velanto-setup.exe, with NSIS; with --test,
+# also installs, runs and uninstalls it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
-scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make
+testing=(); [ "${1:-}" = --test ] && testing=(wine wine64)
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make nsis \
+    "${testing[@]}"
 toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
 out=${VELANTO_OUT:-$repository/out}/build-windows
@@ -84,3 +88,24 @@ nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DODBCINST_LIBRARY=odbccp32 >/dev/null
 nice cmake --build "$out" -j2 --target "${ported_targets[@]}"
 echo "build-windows: built ${ported_targets[*]} in $out; the rest of velanto is not ported to Windows yet"
+
+# The installer carries velanto.exe, stripped as a release ships it, its help book and its icon.
+program=$out/app/velanto.exe
+setup=$out/velanto-setup.exe
+if [ ! -f "$program" ]; then
+    echo "build-windows: no $program yet, so no installer"
+    [ ${#testing[@]} -eq 0 ] || { echo "build-windows: no installer to test" >&2; exit 1; }
+    exit 0
+fi
+nice cmake --build "$out" -j2 --target velanto_help
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+mkdir -p "$out/installer"
+x86_64-w64-mingw32-strip -o "$out/installer/velanto.exe" "$program"
+# -NOCD: the paths given are the build's, not relative to the script's folder.
+nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.exe" \
+    -DHELP_BOOK="$out/app/velanto.htb" -DICON=app/resources/velanto.ico -DOUTFILE="$setup" \
+    packaging/windows/velanto.nsi
+echo "build-windows: made $setup ($(du -k "$setup" | cut -f 1) KiB) for velanto $version"
+if [ ${#testing[@]} -gt 0 ]; then
+    tests/package/windows_installer_test.sh "$setup" "$version"
+fi
