@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# velanto-setup.exe as a Windows user meets it, under 64-bit Wine in a prefix of its own on a
+# display of its own. A silent install puts velanto, its help book and its icon into Program
+# Files, a shortcut into the Start menu and an entry into Add/Remove Programs; velanto starts
+# from the shortcut and shows its window, then ends when asked to close; a silent uninstall
+# leaves the machine as it was. Then an install elsewhere (/D), with a file of the user's put
+# into its folder: the uninstaller removes what it installed there, and only that.
+#
+# Arguments: velanto-setup.exe, the version it installs, and optionally the caption of the
+# installed program's window (velanto's own unless given).
+set -u
+if [ -z "${VELANTO_INSTALLER_DISPLAY:-}" ]; then  # a display of its own for the windows
+    source "$(dirname "$0")/../../tools/virtual_display.sh"
+    export VELANTO_INSTALLER_DISPLAY=1
+    on_virtual_display 1280x1024x24 bash "$0" "$@"
+    exit
+fi
+setup=$(realpath "$1") version=$2
+caption=${3:-"Data updating program for the reault of ATP fluorescence detector"}
+source "$(dirname "$0")/../check.sh"
+
+wine=/usr/lib/wine/wine64
+export WINELOADER=$wine WINEPREFIX=$work/prefix WINEDEBUG=-all HOME=$work/home
+# No offer to install Mono or Gecko, and no desktop menu entries made from the Start menu.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+trap 'wineserver -k 2> /dev/null; rm -rf "$work"' EXIT
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\velanto'
+start_menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
+installed_files=(velanto.exe velanto.htb velanto.ico uninstall.exe)
+
+# Runs a Windows program, then waits until every program in the prefix has ended (an
+# uninstaller goes on as a copy of itself in the temporary folder).
+in_wine() { "$wine" "$@" && timeout 120 wineserver -w; }
+unix_path() { local path=${1#C:\\}; echo "$WINEPREFIX/drive_c/${path//\\//}"; }
+uninstall() { in_wine "$1\\uninstall.exe" /S; }
+# Every file outside the users' folders, and the uninstall entries of the registry. The users'
+# temporary folders keep the uninstaller's copy until the next restart, as on Windows.
+machine_state() {
+    (cd "$WINEPREFIX/drive_c" && find . -path ./users -prune -o -print | sort)
+    "$wine" reg query "${key%\\*}" /s | tr -d '\r'
+}
+uninstall_value() {  # value name: prints its data in the uninstall key
+    "$wine" reg query "$key" /v "$1" | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+installed_in() {  # Windows folder
+    local folder=$1 file name data
+    for file in "${installed_files[@]}"; do
+        check "$folder\\$file is installed" test -s "$(unix_path "$folder\\$file")"
+    done
+    check "the Start menu holds velanto.lnk, which starts $folder\\velanto.exe" \
+        grep -aqF "$folder\\velanto.exe" "$(unix_path "$start_menu\\velanto.lnk")"
+    while read -r name data; do
+        check "Add/Remove Programs: $name is $data" [ "$(uninstall_value "$name")" = "$data" ]
+    done < <(printf '%s\n' "DisplayName velanto" "DisplayVersion $version" \
+        "DisplayIcon $folder\\velanto.ico" "UninstallString \"$folder\\uninstall.exe\"")
+}
+removed_from() {  # Windows folder
+    local folder=$1 file
+    for file in "${installed_files[@]}"; do
+        check "$folder\\$file is removed" test ! -e "$(unix_path "$folder\\$file")"
+    done
+    check "the Start menu's velanto.lnk is removed" test ! -e "$(unix_path "$start_menu\\velanto.lnk")"
+    check "Add/Remove Programs lists velanto no more" not_registered
+}
+not_registered() { ! "$wine" reg query "$key" > /dev/null 2>&1; }
+# Starts velanto from its shortcut, waits for its window, and asks it to close.
+runs_from_start_menu() {
+    "$wine" start "$start_menu\\velanto.lnk" &&
+        timeout 60 xdotool search --sync --onlyvisible --name "$caption" > /dev/null ||
+        { echo "no window \"$caption\" showed"; return 1; }
+    "$wine" taskkill /IM velanto.exe > /dev/null && timeout 60 wineserver -w ||
+        { echo "velanto did not end when asked to close"; return 1; }
+}
+
+in_wine wineboot --init > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+machine_state > "$work/before"
+
+program_files='C:\Program Files\velanto'
+install_seconds=$(seconds_of in_wine "$setup" /S) || { echo "FAILED: the silent install"; exit 1; }
+installed_in "$program_files"
+check "velanto starts from the Start menu and shows \"$caption\"" runs_from_start_menu
+uninstall_seconds=$(seconds_of uninstall "$program_files") || { echo "FAILED: the silent uninstall"; exit 1; }
+removed_from "$program_files"
+check "the uninstall leaves the machine as before the install" diff "$work/before" <(machine_state)
+
+# /D must come last, unquoted.
+elsewhere='C:\Tools\velanto'
+in_wine "$setup" /S "/D=$elsewhere" || { echo "FAILED: the silent install into $elsewhere"; exit 1; }
+installed_in "$elsewhere"
+echo "the user's" > "$(unix_path "$elsewhere\\notes.txt")"
+uninstall "$elsewhere" || { echo "FAILED: the silent uninstall from $elsewhere"; exit 1; }
+removed_from "$elsewhere"
+check "the user's file stays, alone in its folder" \
+    [ "$(ls -A "$(unix_path "$elsewhere")")" = notes.txt ]
+
+echo "velanto-setup.exe $(du -k "$setup" | cut -f 1) KiB; silent install ${install_seconds}s, uninstall ${uninstall_seconds}s under Wine"
+finish "the Windows installer under Wine"
