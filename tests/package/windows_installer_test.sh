@@ -64,11 +64,16 @@ removed_from() {  # Windows folder
     check "Add/Remove Programs lists velanto no more" not_registered
 }
 not_registered() { ! "$wine" reg query "$key" > /dev/null 2>&1; }
-# Starts velanto from its shortcut, waits for its window, and asks it to close.
+# Starts velanto from its shortcut, waits for its window, and asks it to close; a velanto
+# without that window is ended, so that the uninstall still finds its files free.
 runs_from_start_menu() {
-    "$wine" start "$start_menu\\velanto.lnk" &&
-        timeout 60 xdotool search --sync --onlyvisible --name "$caption" > /dev/null ||
-        { echo "no window \"$caption\" showed"; return 1; }
+    "$wine" start "$start_menu\\velanto.lnk" || return 1
+    if ! timeout 60 xdotool search --sync --onlyvisible --name "$caption" > /dev/null; then
+        echo "no window \"$caption\" showed"
+        "$wine" taskkill /F /IM velanto.exe > /dev/null 2>&1
+        wineserver -w
+        return 1
+    fi
     "$wine" taskkill /IM velanto.exe > /dev/null && timeout 60 wineserver -w ||
         { echo "velanto did not end when asked to close"; return 1; }
 }
