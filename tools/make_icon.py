@@ -3,7 +3,7 @@
 
 Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
 256-colour palette, as XPM), the PNG sizes a Linux desktop looks for, and the Windows icon
-file. Standard library only; run it again after changing the artwork and commit what it writes.
+file, which holds those two images and true-colour sizes. Standard library only; run it again after changing the artwork and commit what it writes.
 """
 import math
 import os
@@ -97,35 +97,6 @@ def write_png(path, rows):
         out.write(png_bytes(rows))
 
 
-def dib_bytes(rows):
-    """An icon image in the device-independent bitmap form every Windows version reads: a header
-    of twice the height (colours, then the mask), 32-bit BGRA rows bottom-up, and a 1-bit mask
-    (set where transparent) with rows padded to 32 bits."""
-    size = len(rows)
-    mask_stride = (size + 31) // 32 * 4
-    colours = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
-    mask = b""
-    for row in reversed(rows):
-        bits = sum(1 << (7 - x % 8) << (8 * (x // 8)) for x, pixel in enumerate(row) if pixel[3] == 0)
-        mask += bits.to_bytes(mask_stride, "little")
-    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(colours) + len(mask), 0, 0, 0, 0)
-    return header + colours + mask
-
-
-def write_ico(path, images):
-    """Windows icon file: small sizes as bitmaps, 256 x 256 as PNG, as Windows keeps them."""
-    directory = struct.pack("<HHH", 0, 1, len(images))
-    offset = len(directory) + 16 * len(images)
-    entries, data = b"", b""
-    for rows in images:
-        size = len(rows)
-        image = png_bytes(rows) if size >= 256 else dib_bytes(rows)
-        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset + len(data))
-        data += image
-    with open(path, "wb") as out:
-        out.write(directory + entries + data)
-
-
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
          (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
          (0, 255, 255), (255, 255, 255)]
@@ -157,6 +128,47 @@ def write_xpm(path, name, rows, palette):
         out.write("\n};\n")
 
 
+def dib_bytes(rows, palette=None):
+    """An icon image in the device-independent bitmap form every Windows version reads: a header
+    of twice the height (colours, then the mask), rows bottom-up and padded to 32 bits, of 32-bit
+    BGRA or, with a palette, of 4- or 8-bit indices into it; then a 1-bit mask, set where transparent."""
+    size = len(rows)
+    if palette is None:
+        bits, table = 32, b""
+        lines = [bytes(c for r, g, b, a in row for c in (b, g, r, a)) for row in rows]
+    else:
+        bits = 4 if len(palette) <= 16 else 8
+        table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette).ljust(4 << bits, b"\0")
+        lines = []
+        for row in rows:
+            indices = [nearest(palette, pixel[:3]) for pixel in row]
+            lines.append(bytes(indices) if bits == 8 else
+                         bytes(indices[x] << 4 | indices[x + 1] for x in range(0, size, 2)))
+    masks = [bytes(sum((row[x + i][3] < 128) << (7 - i) for i in range(8)) for x in range(0, size, 8))
+             for row in rows]
+    pixels = b"".join(line + bytes(-len(line) % 4) for line in reversed(lines))
+    mask = b"".join(line + bytes(-len(line) % 4) for line in reversed(masks))
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    return header + table + pixels + mask, bits
+
+
+def write_ico(path, images):
+    """Windows icon file of (rows, palette or None) images: 256 x 256 as PNG, as Windows keeps
+    it, the others as bitmaps."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries, data = b"", b""
+    for rows, palette in images:
+        size = len(rows)
+        image, bits = (png_bytes(rows), 32) if size >= 256 else dib_bytes(rows, palette)
+        colours = len(palette) if bits < 8 else 0
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bits, len(image),
+                               offset + len(data))
+        data += image
+    with open(path, "wb") as out:
+        out.write(directory + entries + data)
+
+
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
     icon32 = render(32)
@@ -167,7 +179,9 @@ def main():
         folder = os.path.join(root, "icons", f"{size}x{size}")
         os.makedirs(folder, exist_ok=True)
         write_png(os.path.join(folder, "velanto.png"), rows)
-    write_ico(os.path.join(root, "velanto.ico"), [images[size] for size in (16, 24, 32, 48, 256)])
+    # The dialog's two 32 x 32 images, and true-colour sizes for the Start menu and Explorer.
+    write_ico(os.path.join(root, "velanto.ico"), [(icon32, VGA16), (icon32, PALETTE256)] +
+              [(images[size], None) for size in (16, 24, 32, 48, 256)])
     return 0
 
 
