@@ -3,7 +3,8 @@
 
 Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
 256-colour palette, as XPM), the PNG sizes a Linux desktop looks for, and the Windows icon
-file, which holds those two images and true-colour sizes. Standard library only; run it again after changing the artwork and commit what it writes.
+file, which holds those two images and true-colour sizes. Standard library only; run it again
+after changing the artwork and commit what it writes.
 """
 import math
 import os
@@ -171,10 +172,10 @@ def write_ico(path, images):
 
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
-    icon32 = render(32)
+    images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
+    icon32 = images[32]
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
     write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
-    images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
     for size, rows in images.items():
         folder = os.path.join(root, "icons", f"{size}x{size}")
         os.makedirs(folder, exist_ok=True)
