@@ -2,9 +2,10 @@
 # Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW) and zlib are
 # built as static libraries from Debian's own source packages, and GoogleTest from the source
 # that Debian's googletest package installs; all are kept, per Debian version, in
-# ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them.
-# With --test it also builds the unit tests that need no display and no POSIX system, and
-# runs them under Wine.
+# ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them. Then velanto.exe,
+# its tests and its installer, velanto-setup.exe (NSIS), are built.
+# With --test it also runs the unit tests that need no display and no POSIX system under Wine,
+# and installs, runs and uninstalls velanto-setup.exe there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
@@ -14,8 +15,8 @@ case ${1-} in
     "") ;;
     *) echo "usage: $0 [--test]" >&2; exit 2 ;;
 esac
-scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make googletest \
-    $($run_tests && echo wine64)
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make googletest nsis \
+    $($run_tests && echo wine wine64)
 toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
 out=${VELANTO_OUT:-$repository/out}/build-windows
@@ -117,6 +118,17 @@ nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
 nice cmake --build "$out" -j2
 echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb and $out/tools/velanto-dump.exe"
 
+# The installer carries velanto.exe, stripped as a release ships it, its help book and its icon.
+setup=$out/velanto-setup.exe
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+mkdir -p "$out/installer"
+x86_64-w64-mingw32-strip -o "$out/installer/velanto.exe" "$out/app/velanto.exe"
+# -NOCD: the paths given are the build's, not relative to the script's folder.
+nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.exe" \
+    -DHELP_BOOK="$out/app/velanto.htb" -DICON=app/resources/velanto.ico -DOUTFILE="$setup" \
+    packaging/windows/velanto.nsi
+echo "build-windows: made $setup ($(du -k "$setup" | cut -f 1) KiB) for velanto $version"
+
 # The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh), on a
 # display of their own so that no window of Wine's reaches the desktop. The prefix's server is
 # let end before the display goes.
@@ -128,12 +140,12 @@ run_tests_under_wine() {
 }
 
 if $run_tests; then
-    nice cmake --build "$out" -j2 --target velanto_tests
     source tools/virtual_display.sh
     started=$SECONDS
     status=0
     on_virtual_display 1024x768x24 run_tests_under_wine 2>&1 | tee "$out/ctest.log" || status=1
     summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$out/ctest.log" | tail -n 1)
     echo "build-windows: under Wine in $((SECONDS - started)) s: ${summary:-no tests ran}"
+    tests/package/windows_installer_test.sh "$setup" "$version" || status=1
     exit $status
 fi

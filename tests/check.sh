@@ -13,3 +13,9 @@ finish() {  # what was checked
     if [ "$failures" -ne 0 ]; then exit 1; fi
     echo "$1: all checks passed"
 }
+
+seconds_of() {  # command...: runs it quietly, prints the seconds it took, fails as it fails
+    local start=$EPOCHREALTIME
+    "$@" > "$work/last.log" 2>&1 || { cat "$work/last.log" >&2; return 1; }
+    awk "BEGIN { printf \"%.1f\\n\", $EPOCHREALTIME - $start }"
+}

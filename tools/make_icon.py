@@ -2,9 +2,9 @@
 """Draws velanto's icon: a luminometer swab tube glowing in a teal tile.
 
 Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
-256-colour palette, as XPM, and both together as the Windows icon velanto.rc takes) and the
-PNG sizes a Linux desktop looks for. Standard library
-only; run it again after changing the artwork and commit what it writes.
+256-colour palette, as XPM), the PNG sizes a Linux desktop looks for, and the Windows icon
+file, which holds those two images and true-colour sizes. Standard library only; run it again
+after changing the artwork and commit what it writes.
 """
 import math
 import os
@@ -82,18 +82,20 @@ def render(size):
     return rows
 
 
-def write_png(path, rows):
+def png_bytes(rows):
     size = len(rows)
     raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_png(path, rows):
     with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)))
-        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        out.write(chunk(b"IEND", b""))
+        out.write(png_bytes(rows))
 
 
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -127,50 +129,60 @@ def write_xpm(path, name, rows, palette):
         out.write("\n};\n")
 
 
-def ico_image(rows, palette, bits):
-    """One image of an .ico file: its header, palette, colour indices and transparency mask, rows bottom-up."""
+def dib_bytes(rows, palette=None):
+    """An icon image in the device-independent bitmap form every Windows version reads: a header
+    of twice the height (colours, then the mask), rows bottom-up and padded to 32 bits, of 32-bit
+    BGRA or, with a palette, of 4- or 8-bit indices into it; then a 1-bit mask, set where transparent."""
     size = len(rows)
-    indices = [[nearest(palette, p[:3]) for p in row] for row in reversed(rows)]
-    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette) + bytes(4 * ((1 << bits) - len(palette)))
-    pixels = b""
-    for row in indices:
-        if bits == 4:
-            line = bytes((row[x] << 4) | row[x + 1] for x in range(0, size, 2))
-        else:
-            line = bytes(row)
-        pixels += line + bytes(-len(line) % 4)
-    mask = b""
-    for row in reversed(rows):
-        line = bytes(sum((row[x + b][3] < 128) << (7 - b) for b in range(8)) for x in range(0, size, 8))
-        mask += line + bytes(-len(line) % 4)
+    if palette is None:
+        bits, table = 32, b""
+        lines = [bytes(c for r, g, b, a in row for c in (b, g, r, a)) for row in rows]
+    else:
+        bits = 4 if len(palette) <= 16 else 8
+        table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette).ljust(4 << bits, b"\0")
+        lines = []
+        for row in rows:
+            indices = [nearest(palette, pixel[:3]) for pixel in row]
+            lines.append(bytes(indices) if bits == 8 else
+                         bytes(indices[x] << 4 | indices[x + 1] for x in range(0, size, 2)))
+    masks = [bytes(sum((row[x + i][3] < 128) << (7 - i) for i in range(8)) for x in range(0, size, 8))
+             for row in rows]
+    pixels = b"".join(line + bytes(-len(line) % 4) for line in reversed(lines))
+    mask = b"".join(line + bytes(-len(line) % 4) for line in reversed(masks))
     header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, len(pixels) + len(mask), 0, 0, 0, 0)
-    return header + colours + pixels + mask
+    return header + table + pixels + mask, bits
 
 
-def write_ico(path, rows, images):
-    """An .ico file of the same picture in each (palette, bits per pixel) of `images`."""
-    size = len(rows)
-    data = [ico_image(rows, palette, bits) for palette, bits in images]
-    offset = 6 + 16 * len(data)
-    directory = struct.pack("<HHH", 0, 1, len(data))
-    for (palette, bits), image in zip(images, data):
-        colour_count = len(palette) if bits < 8 else 0
-        directory += struct.pack("<BBBBHHII", size, size, colour_count, 0, 1, bits, len(image), offset)
-        offset += len(image)
+def write_ico(path, images):
+    """Windows icon file of (rows, palette or None) images: 256 x 256 as PNG, as Windows keeps
+    it, the others as bitmaps."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries, data = b"", b""
+    for rows, palette in images:
+        size = len(rows)
+        image, bits = (png_bytes(rows), 32) if size >= 256 else dib_bytes(rows, palette)
+        colours = len(palette) if bits < 8 else 0
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bits, len(image),
+                               offset + len(data))
+        data += image
     with open(path, "wb") as out:
-        out.write(directory + b"".join(data))
+        out.write(directory + entries + data)
 
 
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
-    icon32 = render(32)
+    images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
+    icon32 = images[32]
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
     write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
-    write_ico(os.path.join(root, "velanto.ico"), icon32, [(VGA16, 4), (PALETTE256, 8)])
-    for size in (16, 24, 32, 48, 64, 128, 256):
+    for size, rows in images.items():
         folder = os.path.join(root, "icons", f"{size}x{size}")
         os.makedirs(folder, exist_ok=True)
-        write_png(os.path.join(folder, "velanto.png"), render(size))
+        write_png(os.path.join(folder, "velanto.png"), rows)
+    # The dialog's two 32 x 32 images, and true-colour sizes for the Start menu and Explorer.
+    write_ico(os.path.join(root, "velanto.ico"), [(icon32, VGA16), (icon32, PALETTE256)] +
+              [(images[size], None) for size in (16, 24, 32, 48, 256)])
     return 0
 
 

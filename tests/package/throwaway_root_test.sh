@@ -26,11 +26,6 @@ in_root() {
     chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         DEBIAN_FRONTEND=noninteractive "$@"
 }
-seconds_of() {  # command...: runs it quietly, prints the seconds it took, fails as it fails
-    local start=$EPOCHREALTIME
-    "$@" > "$work/last.log" 2>&1 || { cat "$work/last.log" >&2; return 1; }
-    awk "BEGIN { printf \"%.1f\\n\", $EPOCHREALTIME - $start }"
-}
 
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 mirror=$(apt-cache policy | awk -v suite="$codename/main" '$3 == suite { print $2; exit }')

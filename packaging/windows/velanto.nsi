@@ -1,0 +1,76 @@
+; velanto's installer for 64-bit Windows, velanto-setup.exe. The build names what goes in:
+;   makensis -DVERSION=1.0 -DPROGRAM=velanto.exe -DHELP_BOOK=velanto.htb -DICON=velanto.ico
+;            -DOUTFILE=velanto-setup.exe velanto.nsi
+; It installs the program, its help book and its icon into one folder, puts a shortcut in the
+; Start menu of all users and registers an uninstaller with Add/Remove Programs; /S installs
+; silently, /D=FOLDER elsewhere. The uninstaller removes exactly what was installed: a file of
+; the user's in the folder stays, and so does the folder then.
+
+!ifndef VERSION | PROGRAM | HELP_BOOK | ICON | OUTFILE
+  !error "makensis needs -DVERSION, -DPROGRAM, -DHELP_BOOK, -DICON and -DOUTFILE"
+!endif
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\velanto"
+!define SHORTCUT "$SMPROGRAMS\velanto.lnk"
+
+Name "velanto ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\velanto"
+
+!include MUI2.nsh
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\velanto.exe"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; The 64-bit registry, and the Start menu of all users, for both.
+!macro machine_wide
+  SetRegView 64
+  SetShellVarContext all
+!macroend
+Function .onInit
+  !insertmacro machine_wide
+FunctionEnd
+Function un.onInit
+  !insertmacro machine_wide
+FunctionEnd
+
+Section
+  SetOutPath "$INSTDIR"
+  File "/oname=velanto.exe" "${PROGRAM}"
+  File "/oname=velanto.htb" "${HELP_BOOK}"
+  File "/oname=velanto.ico" "${ICON}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; The shortcut starts velanto in its folder, where it finds its help book.
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\velanto.exe" "" "$INSTDIR\velanto.ico"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "velanto"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\velanto.ico"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; $INSTDIR is the uninstaller's own folder, wherever velanto was installed.
+Section "Uninstall"
+  Delete "${SHORTCUT}"
+  Delete "$INSTDIR\velanto.exe"
+  Delete "$INSTDIR\velanto.htb"
+  Delete "$INSTDIR\velanto.ico"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
