@@ -35,27 +35,23 @@ must() {
     exit 1
 }
 
-# True when velanto has used at most a fifth of a processor in half a second, and its main thread
-# has not waited a fifth of that for a processor: it has done what the last input asked, and a key
-# pressed now goes where the operator expects. A window that shows is not yet ready for keys, least
-# of all under the memory checker, where even idle costs a tenth; and on a loaded machine a velanto
-# kept from a processor uses little of one without being done.
+# True when velanto has used at most a fifth of a processor in half a second, and its main thread was
+# found waiting for work (not running, nor ready to run) in all but one of five looks meanwhile: it has
+# done what the last input asked, and a key pressed now goes where the operator expects. A window that
+# shows is not yet ready for keys, least of all under the memory checker, where even idle costs a tenth;
+# and on a loaded machine a velanto kept from a processor uses little of one without being done.
 velanto_idle() {
-    local before after
-    before=$(velanto_processor_times) || return 1
-    sleep 0.5
-    after=$(velanto_processor_times) || return 1
-    awk -v before="$before" -v after="$after" 'BEGIN {
-        split(before, b); split(after, a)
-        exit !(a[1] - b[1] <= 10 && a[2] - b[2] <= 100000000) }'
+    local before after looks ready=0
+    before=$(velanto_processor_ticks) || return 1
+    for looks in 1 2 3 4 5; do
+        sleep 0.1
+        [ "$(velanto_main_thread_state)" = R ] && ready=$((ready + 1))
+    done
+    after=$(velanto_processor_ticks) || return 1
+    [ $((after - before)) -le 10 ] && [ "$ready" -le 1 ]
 }
-# The processor ticks velanto has used, and the nanoseconds its main thread has waited for a processor.
-velanto_processor_times() {
-    local ticks waited
-    ticks=$(awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null) &&
-        waited=$(awk '{ print $2 }' "/proc/$velanto_pid/schedstat" 2> /dev/null) &&
-        [ -n "$ticks" ] && [ -n "$waited" ] && echo "$ticks $waited"
-}
+velanto_processor_ticks() { awk '{ print $14 + $15 }' "/proc/$velanto_pid/stat" 2> /dev/null | grep .; }
+velanto_main_thread_state() { awk '{ print $3 }' "/proc/$velanto_pid/stat" 2> /dev/null; }
 settle() { must "velanto settles" wait_until "$patience" velanto_idle; }
 # Waits for a window with a title that matches, then until velanto is ready for keys.
 wait_for_window() {
@@ -161,6 +157,8 @@ stop_velanto() {
     velanto_pid=
 }
 
+# True when the main dialog is the only window shown: keys meant for it would answer a box.
+only_the_dialog_shown() { ! xdotool search --onlyvisible --name . 2>/dev/null | grep -vqx "$main_window"; }
 # Moves the focus along the tab row to the control named, never round the row's ends.
 move_focus() {
     local from to i
@@ -169,6 +167,7 @@ move_focus() {
         [ "${tab_row[$i]}" = "$1" ] && to=$i
     done
     settle
+    must "no box stands over the dialog" only_the_dialog_shown
     xdotool windowfocus --sync "$main_window"
     while [ "$from" -lt "$to" ]; do xdotool key Tab; from=$((from + 1)); done
     while [ "$from" -gt "$to" ]; do xdotool key shift+Tab; from=$((from - 1)); done
