@@ -70,8 +70,8 @@ shown_count() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 
 # velanto-detector with the options given, on a new line linked as COM1. It stands in for a UART,
 # which never pauses mid-answer, while velanto rightly takes a pause of 0.1 s for the end of one: where
-# it may (as root), it runs ahead of whatever else loads the machine, so that it is never kept waiting
-# that long.
+# it may (as root), it runs ahead of the test run's other processes, so that it is seldom kept waiting
+# that long (the kernel shares the processors between sessions first, and nice ranks only within one).
 start_detector() {
     stop_detector
     : > "$work/detector.out"   # emptied here: the background start below may empty it only later
