@@ -2,6 +2,7 @@
 
 #include <wx/choice.h>
 #include <wx/gauge.h>
+#include <wx/wupdlock.h>
 
 #include "app/about_box.h"
 #include "app/about_menu.h"
@@ -182,6 +183,9 @@ void CUploadDlg::ShowAnswer() {
     if (!findings.IsSound() && !AskWarningQuestion(this, wxString::FromUTF8(DamagedAnswerQuestion(findings)))) {
         return;
     }
+    // Filled unseen and shown once: a repaint and a scroll-bar update for each of 2000 rows take
+    // many seconds on some list-view controls.
+    const wxWindowUpdateLocker frozen(m_recordList);
     m_recordList->RemoveAllRows();
     DecodeDump(m_reception.Image(), *m_recordList);
 }

@@ -5,7 +5,8 @@
 # ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them. Then velanto.exe,
 # its tests and its installer, velanto-setup.exe (NSIS), are built.
 # With --test it also runs the unit tests that need no display and no POSIX system under Wine,
-# and installs, runs and uninstalls velanto-setup.exe there.
+# installs, runs and uninstalls velanto-setup.exe there, and runs velanto.exe end to end against
+# the detector simulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repository=$PWD
@@ -147,5 +148,12 @@ if $run_tests; then
     summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$out/ctest.log" | tail -n 1)
     echo "build-windows: under Wine in $((SECONDS - started)) s: ${summary:-no tests ran}"
     tests/package/windows_installer_test.sh "$setup" "$version" || status=1
+    # The end-to-end test plays the detector and checks the saved files with the Linux build's tools.
+    linux=${VELANTO_OUT:-$repository/out}/build
+    scripts/bootstrap.sh
+    cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+    nice cmake --build "$linux" -j2 --target velanto-detector velanto-dump velantoxls
+    tests/windows/wine_end_to_end_test.sh "$out/app/velanto.exe" "$linux/tools/velanto-detector" \
+        "$linux/tools/velanto-dump" "$linux/xlsdriver/odbc" || status=1
     exit $status
 fi

@@ -8,6 +8,7 @@ namespace velanto {
 namespace {
 
 constexpr DWORD kPurgeEverything = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr DWORD kEmptyWaitPauseMs = 10;
 
 // A manual-reset event for one completion record; the system resets it when a call on the record starts
 // and sets it when the call has finished.
@@ -80,6 +81,37 @@ bool InputQueueEmpty(HANDLE file) {
     DWORD errors = 0;
     COMSTAT status{};
     return ::ClearCommError(file, &errors, &status) && status.cbInQue == 0;
+}
+
+// A wait that finishes at once is worth a wake only when bytes are waiting; a refused wait
+// (ERROR_INVALID_PARAMETER) passes like a pending one.
+bool ArmPortEventWait(Port& port) {
+    if (port.watching) {
+        return true;
+    }
+    for (;;) {
+        ::ResetEvent(port.portEvents.hEvent);
+        if (::WaitCommEvent(port.file, &port.events, &port.portEvents)) {
+            if (InputQueueEmpty(port.file)) {
+                continue;
+            }
+            ::SetEvent(port.portEvents.hEvent);
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        port.watching = error == ERROR_IO_PENDING;
+        return error == ERROR_IO_PENDING || error == ERROR_INVALID_PARAMETER;
+    }
+}
+
+// True when the ended wait brought no event (or was called off) while nothing waits to be read. Where the
+// line has no modem-status lines to watch (Wine on a pseudo-terminal), every wait ends so, at once.
+bool EndedEmpty(Port& port) {
+    DWORD ignored = 0;
+    const bool ended = ::GetOverlappedResult(port.file, &port.portEvents, &ignored, FALSE);
+    const bool eventless = ended ? port.events == 0 : ::GetLastError() == ERROR_OPERATION_ABORTED;
+    port.watching = false;
+    return eventless && InputQueueEmpty(port.file);
 }
 
 }  // namespace
@@ -201,27 +233,7 @@ Transfer SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, s
     return {static_cast<std::ptrdiff_t>(written)};
 }
 
-// A wait that finishes at once is worth a wake only when bytes are waiting; a refused wait
-// (ERROR_INVALID_PARAMETER) passes like a pending one.
-bool SerialPlatform::WatchPortEvents(DeviceHandle device) {
-    Port& port = PortOf(device);
-    if (port.watching) {
-        return true;
-    }
-    for (;;) {
-        ::ResetEvent(port.portEvents.hEvent);
-        if (::WaitCommEvent(port.file, &port.events, &port.portEvents)) {
-            if (InputQueueEmpty(port.file)) {
-                continue;
-            }
-            ::SetEvent(port.portEvents.hEvent);
-            return true;
-        }
-        const DWORD error = ::GetLastError();
-        port.watching = error == ERROR_IO_PENDING;
-        return error == ERROR_IO_PENDING || error == ERROR_INVALID_PARAMETER;
-    }
-}
+bool SerialPlatform::WatchPortEvents(DeviceHandle device) { return ArmPortEventWait(PortOf(device)); }
 
 // A port-event target waits on the read-completion event; room to write on the transfer record's event,
 // which is set while no read or write is under way.
@@ -234,20 +246,33 @@ std::optional<WaitOutcome> SerialPlatform::WaitForAny(std::span<const WaitTarget
             case WaitTarget::Kind::RoomToWrite: handles.push_back(PortOf(target.handle).transfer.hEvent); break;
         }
     }
-    const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
-    if (woken >= WAIT_OBJECT_0 + handles.size()) {
-        return std::nullopt;
-    }
-    const std::size_t index = woken - WAIT_OBJECT_0;
-    if (targets[index].kind == WaitTarget::Kind::PortEvent) {
-        Port& port = PortOf(targets[index].handle);
-        DWORD ignored = 0;
-        if (port.watching) {
-            ::GetOverlappedResult(port.file, &port.portEvents, &ignored, FALSE);
-            port.watching = false;
+    // A wait that ended empty is no wake: the line is watched again after a pause, so that one whose every
+    // wait ends at once is polled, not spun on, and does not look to the monitor like a dead line.
+    Port* paused = nullptr;
+    for (;;) {
+        const DWORD woken = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE,
+                                                     paused != nullptr ? kEmptyWaitPauseMs : INFINITE);
+        if (woken == WAIT_TIMEOUT && paused != nullptr) {
+            if (!ArmPortEventWait(*paused)) {
+                return std::nullopt;
+            }
+            paused = nullptr;
+            continue;
         }
+        if (woken >= WAIT_OBJECT_0 + handles.size()) {
+            return std::nullopt;
+        }
+        const std::size_t index = woken - WAIT_OBJECT_0;
+        if (targets[index].kind != WaitTarget::Kind::PortEvent) {
+            return WaitOutcome{index};
+        }
+        Port& port = PortOf(targets[index].handle);
+        if (!port.watching || !EndedEmpty(port)) {
+            return WaitOutcome{index};
+        }
+        ::ResetEvent(port.portEvents.hEvent);
+        paused = &port;
     }
-    return WaitOutcome{index};
 }
 
 SerialPlatform& DefaultSerialPlatform() {

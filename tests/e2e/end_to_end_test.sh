@@ -22,28 +22,13 @@ patience=60
 export GSETTINGS_BACKEND=memory  # no desktop settings service on the test display
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
+source "$here/../saved_files.sh"
 source "$here/../../tools/operator.sh"
 trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
 memcheck=(valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
           --errors-for-leak-kinds=definite --child-silent-after-fork=yes --num-callers=40
           --suppressions="$here/valgrind.supp" --log-file="$work/memcheck.log")
 
-heading="identifier   Detect number   Date   Hour   Program number   Result   RLU   Lower limit   Upper limit   remark"
-time_line=$'^[0-9]{4}year[0-9]{2}month[0-9]{2}day[0-9]{2}hour[0-9]{2}minute[0-9]{2}second\r$'
-
-# The text file velanto writes for the rows given, after its time line.
-text_after_time_line() {
-    printf '%s\r\n' "$heading"
-    awk -F'\t' '{ for (i = 1; i <= NF; i++) printf "%s     ", $i; printf "\r\n" }' "$1"
-}
-text_file_holds() {  # file, expected rows
-    [ -f "$1" ] && head -n 1 "$1" | grep -Eq "$time_line" &&
-        cmp -s <(tail -n +2 "$1") <(text_after_time_line "$2")
-}
-workbook_holds() {  # file, expected rows
-    [ -f "$1" ] && cmp -s <(/usr/bin/python3 "$here/../workbook_rows.py" "$1") \
-        <(printf '\fvelanto\n0ID\t1TESTNO\t2Date\t3Hour\t4Prog\t5Result\t6RLU\t7Lower\t8Upper\t9remark\n'; cat "$2")
-}
 # Saves the list as text into a new folder and checks the file against the rows given.
 check_list_shows() {  # what, expected rows
     local folder

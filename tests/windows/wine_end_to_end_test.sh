@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# velanto.exe under Wine as an operator meets it, on a virtual display of its own. The last item of
+# the dialog's system menu opens the About box and F1 the zipped help book. A transfer from the
+# detector simulator, whose line the Wine prefix maps to COM1, is saved as text and compared with
+# what velanto-dump decodes from the image sent. A workbook save goes through Wine's odbc32 to
+# unixODBC and the .xls driver, as far as that bridge reaches. Escape ends the program normally.
+#
+# Arguments: velanto.exe, then the Linux build's velanto-detector, velanto-dump and the folder of
+# the .xls driver's odbcinst.ini. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the
+# first run sets it up (some 20 s).
+set -u
+cd "$(dirname "$0")/../.."
+if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
+    scripts/bootstrap.sh wine wine64 xdotool
+    source tools/virtual_display.sh
+    export VELANTO_E2E_DISPLAY=1
+    on_virtual_display 1024x768x24 bash "$0" "$@"
+    exit
+fi
+velanto=$(realpath "$1") detector=$2 dump_tool=$3
+export ODBCSYSINI
+ODBCSYSINI=$(realpath "$4")
+source tests/check.sh
+source tests/saved_files.sh
+patience=120
+source tools/operator.sh
+trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
+
+# Debian's wine64 package keeps its loader out of the PATH.
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# No Mono or Gecko: velanto needs neither, and Wine would offer to download them.
+export WINEPREFIX=${VELANTO_OUT:-$PWD/out}/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }  # Wine's drive Z: is the root folder
+process_gone() { ! kill -0 "$1" 2> /dev/null; }
+
+# Wine's ODBC installer library lists the drivers of the prefix's registry; the connections go to
+# unixODBC, which finds the driver itself in $ODBCSYSINI.
+register_xls_driver() {
+    local name
+    name=$(sed -n 's/^\[\(.*Excel.*\)\]$/\1/p' "$ODBCSYSINI/odbcinst.ini" | head -n 1)
+    "$wine64" reg add 'HKLM\Software\ODBC\ODBCINST.INI\ODBC Drivers' /v "$name" /d Installed /f > /dev/null 2>&1
+}
+
+# The simulator's line as COM1 of the prefix. Wine's device manager sets the prefix's links anew
+# when its server starts, so the link is made while velanto keeps that server running.
+link_com1_to_the_detector() { ln -sfn "$(detector_line)" "$WINEPREFIX/dosdevices/com1"; }
+
+about_box_and_help() {
+    xdotool windowfocus --sync "$main_window" key alt+space Up Return
+    answer_box_with "^About velanto$" Escape
+    xdotool windowfocus --sync "$main_window" key F1
+    must "F1 opens the help book at the main dialog's page" \
+        wait_until "$patience" window_shown "^Help: Collecting and saving results$"
+    xdotool windowfocus --sync "$(visible_window "^Help: ")" key alt+F4
+    check "Alt+F4 closes the help window" wait_until "$patience" window_gone "^Help: "
+}
+
+transfer() {
+    link_com1_to_the_detector
+    press start
+    local from=$EPOCHREALTIME
+    wait_for_answer 1
+    echo "the paced transfer took $(seconds_since "$from") s under Wine (the line itself 17.1 s)"
+}
+seconds_since() { awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'; }
+
+# Wine's folder chooser shows its own title, not the one velanto gives it; its name field takes a path.
+save_text_into_windows_folder() {
+    local title="^(Please choose the folder you want to save the data|Select Folder)$"
+    choose_format text
+    press save
+    wait_for_window "$title"
+    xdotool windowfocus --sync "$(visible_window "$title")" type "$(windows_path "$1")"
+    xdotool key Return
+    must "the folder chooser goes" wait_until "$patience" window_gone "$title"
+}
+
+# The bridge hands the driver velanto's Windows path, which the Linux driver takes for a relative
+# name: the workbook lands in velanto's working folder under that name, velanto finds nothing to
+# put in place and says so, and the chosen folder is left as it was.
+save_workbook_through_the_bridge() {
+    choose_format excel
+    press save
+    wait_for_window "^Export$"
+    xdotool windowfocus --sync "$(visible_window "^Export$")" key ctrl+a type "$(windows_path "$1/results")"
+    xdotool key Return
+    must "the save dialog goes" wait_until "$patience" window_gone "^Export$"
+    answer_box "^velanto$"  # "Cannot replace ...: File not found."
+    local written=("$work"/velanto-cwd/*export.xls)
+    check "the driver writes the rows it is given through Wine's odbc32 and unixODBC" \
+        workbook_holds "${written[0]}" "$work/full"
+    check "the chosen folder holds only the text file" test "$(ls -A "$1")" = atp00.txt
+}
+
+"$wine64" wineboot --init > "$work/wineboot.log" 2>&1
+register_xls_driver
+expected_rows "$work/full" --records 2000 --id 321 --seed 5
+start_detector --records 2000 --id 321 --seed 5
+start_velanto "$wine64"
+about_box_and_help
+transfer
+mkdir -p "$work/saved"
+save_text_into_windows_folder "$work/saved"
+check "the text file holds the decoded rows" \
+    wait_until "$patience" text_file_holds "$work/saved/atp00.txt" "$work/full"
+save_workbook_through_the_bridge "$work/saved"
+xdotool windowfocus --sync "$main_window"
+end_velanto_with Escape
+check "velanto.exe ends normally" test "$velanto_status" = 0
+# The prefix's server, which lingers a moment after its last program, goes with the display.
+"$(dirname "$wine64")/wineserver" --wait
+finish "velanto.exe under Wine"
