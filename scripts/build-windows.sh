@@ -131,12 +131,17 @@ nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.e
 echo "build-windows: made $setup ($(du -k "$setup" | cut -f 1) KiB) for velanto $version"
 
 # The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh), on a
-# display of their own so that no window of Wine's reaches the desktop. The prefix's server is
-# let end before the display goes.
+# display of their own so that no window of Wine's reaches the desktop. One server serves the
+# whole run, rather than one that ends and starts again between tests; it ends before the
+# display goes.
 run_tests_under_wine() {
-    local status=0
+    local status=0 server=/usr/lib/wine/wineserver64
+    export WINEPREFIX=$out/wine-prefix
+    "$out/run_under_wine.sh" wineboot --init
+    "$server" --persistent
     nice ctest --test-dir "$out" -j2 --output-on-failure || status=1
-    WINEPREFIX=$out/wine-prefix /usr/lib/wine/wineserver64 --wait
+    "$server" --kill
+    "$server" --wait
     return $status
 }
 

@@ -7,7 +7,8 @@
 #
 # Arguments: velanto.exe, then the Linux build's velanto-detector, velanto-dump and the folder of
 # the .xls driver's odbcinst.ini. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the
-# first run sets it up (some 20 s).
+# first run sets it up (some 20 s). With VELANTO_SCREENSHOT set to a file name, it also takes a
+# picture of the dialog after the transfer (docs/velanto-windows.png is one).
 set -u
 cd "$(dirname "$0")/../.."
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
@@ -101,6 +102,9 @@ start_detector --records 2000 --id 321 --seed 5
 start_velanto "$wine64"
 about_box_and_help
 transfer
+if [ -n "${VELANTO_SCREENSHOT:-}" ]; then  # a picture of the dialog after the transfer, for the docs
+    import -window "$main_window" "$VELANTO_SCREENSHOT"
+fi
 mkdir -p "$work/saved"
 save_text_into_windows_folder "$work/saved"
 check "the text file holds the decoded rows" \
