@@ -4,7 +4,7 @@
 ; It installs the program, its help book and its icon into one folder, puts a shortcut in the
 ; Start menu of all users and registers an uninstaller with Add/Remove Programs; /S installs
 ; silently, /D=FOLDER elsewhere. The uninstaller removes exactly what was installed: a file of
-; the user's in the folder stays, and so does the folder then.
+; the user's in the folder stays, and so does the folder then. It removes nothing while velanto runs.
 
 !ifndef VERSION | PROGRAM | HELP_BOOK | ICON | OUTFILE
   !error "makensis needs -DVERSION, -DPROGRAM, -DHELP_BOOK, -DICON and -DOUTFILE"
@@ -64,10 +64,19 @@ Section
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; $INSTDIR is the uninstaller's own folder, wherever velanto was installed.
+; $INSTDIR is the uninstaller's own folder, wherever velanto was installed. A velanto still
+; running keeps its program file: then nothing is removed until it has been closed (a silent
+; uninstall gives up at once).
 Section "Uninstall"
-  Delete "${SHORTCUT}"
+  retry:
+  ClearErrors
   Delete "$INSTDIR\velanto.exe"
+  IfErrors 0 removed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "velanto is running. Close it, then choose Retry." \
+      /SD IDCANCEL IDRETRY retry
+    Abort "velanto is running: nothing was removed."
+  removed:
+  Delete "${SHORTCUT}"
   Delete "$INSTDIR\velanto.htb"
   Delete "$INSTDIR\velanto.ico"
   Delete "$INSTDIR\uninstall.exe"
