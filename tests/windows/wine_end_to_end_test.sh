@@ -3,7 +3,9 @@
 # the dialog's system menu opens the About box and F1 the zipped help book. A transfer from the
 # detector simulator, whose line the Wine prefix maps to COM1, is saved as text and compared with
 # what velanto-dump decodes from the image sent. A workbook save goes through Wine's odbc32 to
-# unixODBC and the .xls driver, as far as that bridge reaches. Escape ends the program normally.
+# unixODBC and the .xls driver, as far as that bridge reaches. An answer that stops short and no
+# answer at all are each told in a box and leave the list as it was. Escape ends the program
+# normally.
 #
 # Arguments: velanto.exe, then the Linux build's velanto-detector, velanto-dump and the folder of
 # the .xls driver's odbcinst.ini. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the
@@ -95,6 +97,25 @@ save_workbook_through_the_bridge() {
     check "the chosen folder holds only the text file" test "$(ls -A "$1")" = atp00.txt
 }
 
+# A new simulator on COM1 each time: velanto reports the earlier one's line gone, and the next
+# Start opens the new one.
+swap_detector_on_com1() { swap_detector "$@"; link_com1_to_the_detector; }
+stopped_answer_and_no_answer_are_told() {
+    swap_detector_on_com1 --truncate 8000 --records 2000 --id 321 --seed 5
+    press start
+    must "the short answer arrives" wait_until "$patience" answer_read 1
+    answer_box "^velanto$"  # "The detector's answer stopped after 8000 of 16448 bytes."
+    swap_detector_on_com1 --ignore-request
+    press start
+    local from=$EPOCHREALTIME
+    answer_box "^velanto$"  # "The detector did not answer on COM1 (...)"
+    echo "no answer: the box came $(seconds_since "$from") s after Start"
+    local folder
+    folder=$(mktemp -d "$work/saved-XXXX")
+    save_text_into_windows_folder "$folder"
+    check "neither changes the list" wait_until "$patience" text_file_holds "$folder/atp00.txt" "$work/full"
+}
+
 "$wine64" wineboot --init > "$work/wineboot.log" 2>&1
 register_xls_driver
 expected_rows "$work/full" --records 2000 --id 321 --seed 5
@@ -110,6 +131,7 @@ save_text_into_windows_folder "$work/saved"
 check "the text file holds the decoded rows" \
     wait_until "$patience" text_file_holds "$work/saved/atp00.txt" "$work/full"
 save_workbook_through_the_bridge "$work/saved"
+stopped_answer_and_no_answer_are_told
 xdotool windowfocus --sync "$main_window"
 end_velanto_with Escape
 check "velanto.exe ends normally" test "$velanto_status" = 0
