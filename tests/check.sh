@@ -19,3 +19,6 @@ seconds_of() {  # command...: runs it quietly, prints the seconds it took, fails
     "$@" > "$work/last.log" 2>&1 || { cat "$work/last.log" >&2; return 1; }
     awk "BEGIN { printf \"%.1f\\n\", $EPOCHREALTIME - $start }"
 }
+seconds_since() {  # a time from $EPOCHREALTIME: prints the seconds since then
+    awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'
+}

@@ -130,7 +130,6 @@ damaged_answer_is_shown_only_on_yes() {
 }
 
 # Seconds since $1, an $EPOCHREALTIME.
-seconds_since() { awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'; }
 
 no_answer_and_a_stopped_answer_are_reported() {
     swap_detector --fast --ignore-request

@@ -36,7 +36,6 @@ export WINEPREFIX=${VELANTO_OUT:-$PWD/out}/wine WINEDEBUG=-all WINEDLLOVERRIDES=
 mkdir -p "$WINEPREFIX"
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }  # Wine's drive Z: is the root folder
-process_gone() { ! kill -0 "$1" 2> /dev/null; }
 
 # Wine's ODBC installer library lists the drivers of the prefix's registry; the connections go to
 # unixODBC, which finds the driver itself in $ODBCSYSINI.
@@ -67,7 +66,6 @@ transfer() {
     wait_for_answer 1
     echo "the paced transfer took $(seconds_since "$from") s under Wine (the line itself 17.1 s)"
 }
-seconds_since() { awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'; }
 
 # Wine's folder chooser shows its own title, not the one velanto gives it; its name field takes a path.
 save_text_into_windows_folder() {
