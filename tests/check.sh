@@ -14,11 +14,11 @@ finish() {  # what was checked
     echo "$1: all checks passed"
 }
 
+seconds_since() {  # a time from $EPOCHREALTIME: prints the seconds since then
+    awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f\n", to - from }'
+}
 seconds_of() {  # command...: runs it quietly, prints the seconds it took, fails as it fails
     local start=$EPOCHREALTIME
     "$@" > "$work/last.log" 2>&1 || { cat "$work/last.log" >&2; return 1; }
-    awk "BEGIN { printf \"%.1f\\n\", $EPOCHREALTIME - $start }"
-}
-seconds_since() {  # a time from $EPOCHREALTIME: prints the seconds since then
-    awk -v from="$1" -v to="$EPOCHREALTIME" 'BEGIN { printf "%.1f", to - from }'
+    seconds_since "$start"
 }

@@ -129,8 +129,6 @@ damaged_answer_is_shown_only_on_yes() {
     check_list_shows "Yes shows the answer as it came" "$work/noisy"
 }
 
-# Seconds since $1, an $EPOCHREALTIME.
-
 no_answer_and_a_stopped_answer_are_reported() {
     swap_detector --fast --ignore-request
     press start
