@@ -8,8 +8,8 @@ packages=(
     g++ cmake ninja-build pkg-config clang-format
     # the dialogs, and a virtual display with a Chinese font for their tests
     libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
-    # checks of the installed desktop entry and manual pages
-    desktop-file-utils groff-base
+    # checks of the installed desktop entry, AppStream description and manual pages
+    desktop-file-utils appstream groff-base
     # the end-to-end tests: keys for the dialogs, pictures of them, and the memory checker
     xdotool imagemagick valgrind
     # tests, fuzzing and benchmarks

@@ -8,7 +8,8 @@ source "$(dirname "$0")/../check.sh"
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; exit 1; }
 for file in bin/velanto bin/velanto-dump bin/velanto-detector share/velanto/velanto.htb \
-            share/applications/velanto.desktop share/icons/hicolor/32x32/apps/velanto.png \
+            share/applications/velanto.desktop share/metainfo/org.velanto.velanto.metainfo.xml \
+            share/icons/hicolor/32x32/apps/velanto.png \
             share/icons/hicolor/256x256/apps/velanto.png lib/odbc/libvelantoxls.so \
             share/velanto/velanto-xls-driver.ini share/man/man1/velanto.1 \
             share/man/man1/velanto-dump.1 share/man/man1/velanto-detector.1; do
@@ -16,6 +17,8 @@ for file in bin/velanto bin/velanto-dump bin/velanto-detector share/velanto/vela
 done
 check "the programs are executable" test -x "$prefix/bin/velanto" -a -x "$prefix/bin/velanto-dump"
 check "the desktop entry is valid" desktop-file-validate "$prefix/share/applications/velanto.desktop"
+check "the AppStream description is valid" \
+    appstreamcli validate --no-net "$prefix/share/metainfo/org.velanto.velanto.metainfo.xml"
 check "the driver template names the installed library" \
     grep -qx "Driver=$prefix/lib/odbc/libvelantoxls.so" "$prefix/share/velanto/velanto-xls-driver.ini"
 

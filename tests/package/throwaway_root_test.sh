@@ -84,6 +84,8 @@ check "apt-get installs the package with what it depends on" [ -n "$install_seco
 check "the driver is registered once" registered_once
 check "every library the programs need is installed" libraries_found
 check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/velanto.desktop"
+check "the AppStream description is installed and valid" \
+    appstreamcli validate --no-net "$root/usr/share/metainfo/org.velanto.velanto.metainfo.xml"
 check "isql writes a workbook through the driver" writes_workbook
 check "velanto-dump runs" tools_run
 
