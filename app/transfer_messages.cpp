@@ -30,8 +30,16 @@ std::string NoAnswerText(int portNumber) {
            "again.";
 }
 
-std::string StoppedAnswerText(std::size_t length) {
-    return "The detector's answer stopped after " + std::to_string(length) + " of " + std::to_string(kDumpSize) +
+std::string BusyLineText(int portNumber) {
+    return PortAndDevice(portNumber) +
+           " keeps sending without a pause, so no request was sent to the detector.\nThe record list is "
+           "unchanged. Please check the serial cable, that the port chosen is the detector's, and that the detector "
+           "is set to Serial. Then press Start again.";
+}
+
+std::string StoppedAnswerText(int portNumber, std::size_t length) {
+    return "The detector's answer on " + PortAndDevice(portNumber) + " stopped after " + std::to_string(length) +
+           " of " + std::to_string(kDumpSize) +
            " bytes.\nThe record list is unchanged. Please check the serial cable and press Start again.";
 }
 

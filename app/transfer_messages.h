@@ -16,8 +16,11 @@ std::string PortOpenFailureText(int portNumber, PortOpenFailure failure);
 // Nothing came back after the request on COM`portNumber`; names the device it opens.
 std::string NoAnswerText(int portNumber);
 
-// The answer stopped after `length` bytes of a whole image.
-std::string StoppedAnswerText(std::size_t length);
+// Something on COM`portNumber` kept sending without a pause, so no request was sent.
+std::string BusyLineText(int portNumber);
+
+// The answer on COM`portNumber` stopped after `length` bytes of a whole image.
+std::string StoppedAnswerText(int portNumber, std::size_t length);
 
 // The answer ended but does not look like the detector's memory; asks whether to show it anyway.
 std::string DamagedAnswerQuestion(const AnswerFindings& findings);

@@ -111,15 +111,17 @@ void CUploadDlg::DispatchCommand(void (CUploadDlg::*handler)()) {
 }
 
 void CUploadDlg::OnStart() {
-    EndTransfer();  // a transfer under way is given up: nothing may time out while the port is reopened
+    m_receptionTimer.Stop();  // a transfer under way is given up: nothing may time out while the port is reopened
     const int portNumber = m_portCombo->GetSelection() + 1;
     if (m_port.OpenPort(&m_portOwner, portNumber, kBaudRate, kParity, kDataBits, kStopBits, EV_RXCHAR | EV_RXFLAG,
                         kWriteBufferSize)) {
         m_port.StartMonitor();
+        m_transferPort = portNumber;
         // A detector may still be sending an earlier answer: the request waits until the line is quiet.
         m_reception.Begin(DumpReception::Clock::now());
         m_receptionTimer.Start(kReceptionTickMilliseconds);
     } else {
+        m_reception.Stop();
         ShowWarningBox(this, wxString::FromUTF8(PortOpenFailureText(portNumber, m_port.LastOpenFailure())));
     }
     m_progress->SetValue(0);
@@ -151,14 +153,19 @@ void CUploadDlg::OnReceptionTick() {
     switch (m_reception.Tick(DumpReception::Clock::now(), m_port.HasUnhandledInput())) {
         case DumpReception::Outcome::None: ShowWaiting(); break;
         case DumpReception::Outcome::SendRequest: SendRequest(); break;
+        case DumpReception::Outcome::LineNeverQuiet:
+            EndTransfer();
+            m_progress->SetValue(0);
+            ShowWarningBox(this, wxString::FromUTF8(BusyLineText(m_transferPort)));
+            break;
         case DumpReception::Outcome::NoAnswer:
             EndTransfer();
             m_progress->SetValue(0);
-            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(m_portCombo->GetSelection() + 1)));
+            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(m_transferPort)));
             break;
         case DumpReception::Outcome::AnswerStopped:
             EndTransfer();
-            ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(m_reception.Findings().length)));
+            ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(m_transferPort, m_reception.Findings().length)));
             break;
         case DumpReception::Outcome::AnswerEnded:
             EndTransfer();

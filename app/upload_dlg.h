@@ -70,6 +70,7 @@ private:
     CCommPort m_port;
     std::string m_exportFolder;
     wxIconBundle m_hIcon;
+    int m_transferPort = 0;  // the COM number of the transfer under way, whatever the port list shows since
     DumpReception m_reception;
     wxTimer m_receptionTimer;  // runs while a transfer is under way
     DumpReception::Clock::time_point m_lastPulse;

@@ -12,14 +12,28 @@ ReceptionTiming TimingForLine(std::uint32_t baud) {
     // hundred character times of silence (0.1 s at 9600 baud) means it has stopped, while pauses of a
     // loaded PC's scheduler stay well below it. The detector starts answering at once, so four seconds is
     // ample for its first byte; two seconds without a byte mid-answer is some two thousand characters.
+    // A line with no such pause for five seconds carries no answer of the detector's but something that
+    // keeps sending (a GPS receiver, a scale, a detector in another output mode): fifty times the gap,
+    // which no loaded scheduler fills, and the operator hears of it well within ten seconds of Start.
     const std::uint32_t quietMilliseconds = (kQuietCharacters * kBitsPerCharacter * 1000 + baud - 1) / baud;
-    return {milliseconds(quietMilliseconds), milliseconds(4000), milliseconds(2000)};
+    const std::uint32_t characterMicroseconds = (kBitsPerCharacter * 1000000 + baud - 1) / baud;
+    return {milliseconds(quietMilliseconds), milliseconds(4000), milliseconds(2000), milliseconds(5000),
+            std::chrono::microseconds(characterMicroseconds)};
 }
 
 void DumpReception::Begin(Clock::time_point now) {
+    m_quietDeadline = std::max(now, AnswerDue(now)) + m_timing.busyLineLimit;
     m_phase = Phase::WaitingForQuiet;
     m_lastActivity = now;
     m_length = 0;
+}
+
+DumpReception::Clock::time_point DumpReception::AnswerDue(Clock::time_point now) const {
+    if (m_phase != Phase::AwaitingAnswer && m_phase != Phase::Receiving) {
+        return now;
+    }
+    const std::size_t missing = kDumpSize - std::min(m_length, kDumpSize);
+    return m_lastActivity + m_timing.characterTime * static_cast<long>(missing);
 }
 
 std::size_t DumpReception::StoreByte(std::uint8_t byte, Clock::time_point now) {
@@ -40,6 +54,10 @@ std::size_t DumpReception::StoreByte(std::uint8_t byte, Clock::time_point now) {
 DumpReception::Outcome DumpReception::Tick(Clock::time_point now, bool inputPending) {
     if (m_phase == Phase::Idle) {
         return Outcome::None;
+    }
+    if (m_phase == Phase::WaitingForQuiet && now >= m_quietDeadline) {
+        m_phase = Phase::Idle;
+        return Outcome::LineNeverQuiet;
     }
     if (inputPending) {
         if (m_phase != Phase::AwaitingAnswer) {

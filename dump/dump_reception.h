@@ -17,6 +17,10 @@ struct ReceptionTiming {
     std::chrono::milliseconds answerTimeout;
     // No further byte this long in the middle of an answer: it has stopped.
     std::chrono::milliseconds stallTimeout;
+    // Not quiet once this long after Start: something on the line keeps sending, and no request goes out.
+    std::chrono::milliseconds busyLineLimit;
+    // One character on the line.
+    std::chrono::microseconds characterTime;
 };
 
 // The pauses for a line of `baud` bits a second with ten bit times a character.
@@ -44,16 +48,18 @@ public:
 
     // What a look at the clock found.
     enum class Outcome {
-        None,           // nothing new
-        SendRequest,    // the line is quiet: send the request now
-        NoAnswer,       // the request had no answer
-        AnswerStopped,  // the answer stopped short of a whole image; it is dropped
-        AnswerEnded,    // the line is quiet after at least a whole image: see Findings
+        None,            // nothing new
+        SendRequest,     // the line is quiet: send the request now
+        LineNeverQuiet,  // the line was never quiet long enough for a request; none was sent
+        NoAnswer,        // the request had no answer
+        AnswerStopped,   // the answer stopped short of a whole image; it is dropped
+        AnswerEnded,     // the line is quiet after at least a whole image: see Findings
     };
 
     explicit DumpReception(ReceptionTiming timing) : m_timing(timing) {}
 
-    // Starts a transfer over: whatever the line still carries is let pass first.
+    // Starts a transfer over: whatever the line still carries is let pass first. An answer to the request
+    // of a transfer under way may take its full time to pass before the line counts as never quiet.
     void Begin(Clock::time_point now);
     // Gives the transfer up; bytes are ignored until the next Begin.
     void Stop() { m_phase = Phase::Idle; }
@@ -73,9 +79,13 @@ public:
     const DetectorDump& Image() const { return m_image; }
 
 private:
+    // When the answer to the request under way will have come whole at the latest; `now` when none is out.
+    Clock::time_point AnswerDue(Clock::time_point now) const;
+
     ReceptionTiming m_timing;
     Phase m_phase = Phase::Idle;
-    Clock::time_point m_lastActivity{};  // the last byte, or the request while none has come
+    Clock::time_point m_lastActivity{};   // the last byte, or the request while none has come
+    Clock::time_point m_quietDeadline{};  // the line must have been quiet by then for the request to go out
     std::size_t m_length = 0;
     DetectorDump m_image{};
 };

@@ -10,8 +10,9 @@ packages=(
     libwxgtk3.2-dev xvfb xauth fonts-arphic-uming
     # checks of the installed desktop entry, AppStream description and manual pages
     desktop-file-utils appstream groff-base
-    # the end-to-end tests: keys for the dialogs, pictures of them, and the memory checker
-    xdotool imagemagick valgrind
+    # the end-to-end tests: keys for the dialogs, their texts through the clipboard, pictures of
+    # them, and the memory checker
+    xdotool xclip imagemagick valgrind
     # tests, fuzzing and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
     # the dialog tests' start-up, and the leak checker's canary, which leaks in a callback of

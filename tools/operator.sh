@@ -198,6 +198,22 @@ choose_format() {
 
 # Answers the box with the title given with its OK button.
 answer_box() { answer_box_with "$1" Return; }
+
+# True when the box with the title given says each of the texts given. The operator reads it as a
+# user can: Tab selects the whole of its message, which ctrl+c copies to the clipboard.
+box_says() {
+    wait_for_window "$1"
+    echo "(nothing copied)" | xclip -selection clipboard
+    xdotool windowfocus --sync "$(visible_window "$1")" key Tab ctrl+c
+    wait_until "$patience" clipboard_changed
+    local text part
+    text=$(xclip -o -selection clipboard)
+    shift
+    for part in "$@"; do
+        [[ $text == *"$part"* ]] || { echo "the box says: $text"; return 1; }
+    done
+}
+clipboard_changed() { [ "$(xclip -o -selection clipboard 2> /dev/null)" != "(nothing copied)" ]; }
 # Answers the box with the title given with the key given (alt+y for Yes, alt+n for No).
 answer_box_with() {
     wait_for_window "$1"

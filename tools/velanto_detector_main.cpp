@@ -71,6 +71,9 @@ Faults:
   --noise K          send K stray bytes 0xA5 before the answer
   --hangup-after K   close the line once K bytes of the answer have been read, and end
   --ignore-request   never answer
+  --chatter MS       never answer, and send a stray byte 0xA5 every MS
+                     milliseconds without end, as a device in another output
+                     mode does
 
 Exit status: 0 when terminated or done, 1 when the line fails,
 2 when the command line or the image file is wrong.
@@ -88,6 +91,7 @@ struct Options {
     std::size_t noise = 0;
     std::optional<std::size_t> hangupAfter;
     bool ignoreRequest = false;
+    std::optional<std::chrono::milliseconds> chatter;
     bool help = false;
 };
 
@@ -121,6 +125,8 @@ Options ParseOptions(velanto::OptionParser& parser) {
             options.hangupAfter = parser.NumberValue(0, kMany);
         } else if (*option == "--ignore-request") {
             options.ignoreRequest = true;
+        } else if (*option == "--chatter") {
+            options.chatter = std::chrono::milliseconds(parser.NumberValue(1, 60000));
         } else if (*option == "--help" || *option == "-h") {
             options.help = true;
         } else {
@@ -257,6 +263,19 @@ bool SendAnswer(int line, int signals, const std::vector<std::uint8_t>& answer, 
     return true;
 }
 
+// A device that keeps sending and never answers: a stray byte every `interval`, until terminated.
+int Chatter(int line, int signals, std::chrono::milliseconds interval) {
+    for (Clock::time_point next = Clock::now() + interval;; next += interval) {
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now());
+        if (WaitFor(-1, 0, signals, static_cast<int>(std::max<long>(wait.count(), 0))) == WaitResult::Terminated) {
+            return 0;
+        }
+        if (::write(line, &kNoiseByte, 1) < 0 && errno != EAGAIN && errno != EINTR) {
+            ThrowSystemError("write");
+        }
+    }
+}
+
 // Bytes still travelling when a pseudo-terminal closes are lost, so wait until the client has read them all
 // (empty twice in a row, since bytes reach the client's queue a moment after they are written).
 bool WaitUntilClientHasRead(const velanto::PseudoTerminal& terminal, int signals) {
@@ -328,6 +347,9 @@ int Run(const Options& options) {
         link.emplace(*options.com, path);
     }
     std::cout << path << std::endl;
+    if (options.chatter) {
+        return Chatter(line, signals.Get(), *options.chatter);
+    }
 
     AnswerReport report(terminal ? &*terminal : nullptr);
     std::uint8_t received[256];

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <wx/choice.h>
 #include <wx/gauge.h>
 
 #include <chrono>
@@ -129,6 +130,7 @@ struct FaultyAnswer {
     int reply;            // the operator's answer to the box
     const char* boxSays;  // part of its text
     bool listReplaced;
+    bool namesThePort;  // the box names COM1 and its device
 };
 
 class FaultyAnswers : public DetectorTransfer, public ::testing::WithParamInterface<FaultyAnswer> {};
@@ -142,21 +144,27 @@ TEST_P(FaultyAnswers, AreToldAndShownOnlyWhenTheOperatorSaysYes) {
     ModalRecorder recorder;
     recorder.answer = fault.reply;
     dialog.OnStart();
+    // The port list stays usable while velanto waits; what it shows since is not the port of this transfer.
+    dynamic_cast<wxChoice*>(dialog.FindWindow(kPortComboId))->SetSelection(1);
     ASSERT_TRUE(PumpEventsUntil([&] { return !recorder.shown.empty(); }, 15s));
     PumpEventsUntil([] { return false; }, 300ms);
     ASSERT_EQ(recorder.shown.size(), 1u) << recorder.shown.back().message;
     EXPECT_NE(recorder.shown[0].message.find(fault.boxSays), std::string::npos) << recorder.shown[0].message;
     EXPECT_EQ(recorder.shown[0].caption, "velanto");
     EXPECT_EQ(dialog.RecordList().RowCount(), fault.listReplaced ? 5u : 0u);
+    EXPECT_EQ(recorder.shown[0].message.find("COM1 (") != std::string::npos, fault.namesThePort)
+        << recorder.shown[0].message;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Detector, FaultyAnswers,
     ::testing::Values(
-        FaultyAnswer{"StrayBytesAnsweredNo", {"--noise", "10"}, wxID_NO, "16458 bytes long instead of 16448", false},
-        FaultyAnswer{"ExtraBytesAnsweredYes", {"--extra", "3"}, wxID_YES, "16451 bytes long", true},
-        FaultyAnswer{"NoAnswer", {"--ignore-request"}, wxID_OK, "did not answer on COM1 (", false},
-        FaultyAnswer{"AShortAnswer", {"--truncate", "8000"}, wxID_OK, "stopped after 8000 of 16448 bytes", false}),
+        FaultyAnswer{
+            "StrayBytesAnsweredNo", {"--noise", "10"}, wxID_NO, "16458 bytes long instead of 16448", false, false},
+        FaultyAnswer{"ExtraBytesAnsweredYes", {"--extra", "3"}, wxID_YES, "16451 bytes long", true, false},
+        FaultyAnswer{"NoAnswer", {"--ignore-request"}, wxID_OK, "did not answer on COM1 (", false, true},
+        FaultyAnswer{"AShortAnswer", {"--truncate", "8000"}, wxID_OK, "stopped after 8000 of 16448 bytes", false, true},
+        FaultyAnswer{"ALineNeverQuiet", {"--chatter", "20"}, wxID_OK, "keeps sending without a pause", false, true}),
     [](const ::testing::TestParamInfo<FaultyAnswer>& info) { return std::string(info.param.name); });
 
 TEST_F(DetectorTransfer, ClosingMidTransferEndsPromptly) {

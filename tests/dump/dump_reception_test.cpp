@@ -20,7 +20,10 @@ const ReceptionTiming kTiming = TimingForLine(9600);
 // every few milliseconds on a clock that the test moves on.
 class Line {
 public:
-    explicit Line(DumpReception& reception) : m_reception(reception) { m_reception.Begin(m_now); }
+    explicit Line(DumpReception& reception) : m_reception(reception) { Restart(); }
+
+    // Start pressed (again).
+    void Restart() { m_reception.Begin(m_now); }
 
     // Bytes whose value is their offset's low byte, `spacing` apart; the first `count` of `image` when given.
     void Send(std::size_t count, Clock::duration spacing = 1042us, const DetectorDump* image = nullptr) {
@@ -47,9 +50,10 @@ public:
     // Passes time until the request is due, as the dialog would send it.
     void AwaitRequest() {
         const std::size_t before = outcomes.size();
-        while (outcomes.size() == before) {
+        for (Clock::duration waited{}; outcomes.size() == before && waited < 30s; waited += 5ms) {
             Pass(5ms);
         }
+        ASSERT_GT(outcomes.size(), before);
         ASSERT_EQ(outcomes.back().outcome, Outcome::SendRequest);
     }
 
@@ -74,6 +78,8 @@ TEST(ReceptionTiming, FollowsTheLineRate) {
     // when an answer stops.
     EXPECT_LE(kTiming.quietGap + kTiming.answerTimeout, 10s);
     EXPECT_LE(kTiming.stallTimeout, 5s);
+    // And within 10 s of Start when the line is never quiet, half of it left to a loaded machine.
+    EXPECT_LE(kTiming.busyLineLimit, 5s);
 }
 
 // Each case: what the line carries from Start on, and how the transfer must end.
@@ -133,7 +139,7 @@ TEST_P(ReceptionCases, EndAsTheLineDictates) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ReceptionCases,
     ::testing::Values(Case{"a whole answer", 0, kDumpSize, 0, 2000, Outcome::AnswerEnded, true},
-                      Case{"an earlier answer's tail first", 5000, kDumpSize, 0, 12, Outcome::AnswerEnded, true},
+                      Case{"an earlier answer's tail first", 4000, kDumpSize, 0, 12, Outcome::AnswerEnded, true},
                       Case{"one byte too many", 0, kDumpSize, 1, 12, Outcome::AnswerEnded, false},
                       Case{"a whole image again", 0, kDumpSize, kDumpSize, 12, Outcome::AnswerEnded, false},
                       Case{"a count past the memory", 0, kDumpSize, 0, 2001, Outcome::AnswerEnded, false},
@@ -176,6 +182,33 @@ TEST(DumpReception, BytesOutsideAnAnswerAreNeverStored) {
     EXPECT_EQ(reception.StoreByte(0xEE, Clock::now()), 0u);  // after the answer ended
     EXPECT_EQ(reception.Image(), shown);
     EXPECT_EQ(reception.Findings().length, kDumpSize);
+}
+
+// A device that keeps sending, with pauses shorter than the quiet gap if any: no request ever goes out.
+TEST(DumpReception, ALineThatIsNeverQuietEndsTheTransferWithoutARequest) {
+    for (const Clock::duration spacing : {Clock::duration(1042us), Clock::duration(20ms), Clock::duration(100ms)}) {
+        DumpReception reception(kTiming);
+        Line line(reception);
+        line.Send(8s / spacing, spacing);
+        ASSERT_EQ(line.outcomes.size(), 1u) << spacing.count();
+        EXPECT_EQ(line.outcomes[0].outcome, Outcome::LineNeverQuiet) << spacing.count();
+        EXPECT_LE(line.outcomes[0].at, kTiming.busyLineLimit + 5ms) << spacing.count();
+        EXPECT_EQ(reception.CurrentPhase(), DumpReception::Phase::Idle);
+    }
+}
+
+// Start pressed again just after the request: the whole answer to it is still to come, longer than
+// the line may otherwise be busy, and the new request waits for its end.
+TEST(DumpReception, StartAgainLetsTheAnswerUnderWayPassInFull) {
+    DumpReception reception(kTiming);
+    Line line(reception);
+    line.AwaitRequest();
+    line.Send(10);
+    line.Restart();
+    line.Send(kDumpSize - 10);
+    line.Pass(1s);
+    ASSERT_EQ(line.outcomes.size(), 2u);
+    EXPECT_EQ(line.outcomes[1].outcome, Outcome::SendRequest);
 }
 
 TEST(DumpReception, BeginStartsOverFromTheQuietLine) {

@@ -129,20 +129,40 @@ damaged_answer_is_shown_only_on_yes() {
     check_list_shows "Yes shows the answer as it came" "$work/noisy"
 }
 
+# The port list stays usable while velanto waits for an answer: COM2 chosen meanwhile is not the port
+# that the box names.
 no_answer_and_a_stopped_answer_are_reported() {
     swap_detector --fast --ignore-request
     press start
     local from=$EPOCHREALTIME
-    answer_box "^velanto$"                   # "The detector did not answer on COM1 (...)"
+    move_focus port
+    xdotool key Down
+    check "the no-answer box names the port of the transfer" box_says "^velanto$" "did not answer on COM1 ("
+    answer_box "^velanto$"
     echo "no answer: the box came $(seconds_since "$from") s after Start"
+    move_focus port
+    xdotool key Up
     start_detector --fast --truncate 8000
     answer_box "^Application Error$"         # the earlier detector's line is gone
     press start
     must "the short answer arrives" wait_until "$patience" answer_read 1
     from=$EPOCHREALTIME
-    answer_box "^velanto$"                   # "The detector's answer stopped after 8000 of 16448 bytes."
+    answer_box "^velanto$"                   # "The detector's answer on COM1 (...) stopped after 8000 of 16448 bytes."
     echo "stopped answer: the box came $(seconds_since "$from") s after its last byte was read"
     check_list_shows "neither changes the list" "$work/noisy"
+}
+
+# A device on COM1 that sends a byte every 20 ms and never pauses, as one in another output mode does:
+# Start gives up on it in a box that names the port, and velanto rests while the device sends on.
+a_line_that_never_goes_quiet_is_reported() {
+    swap_detector --chatter 20
+    press start
+    local from=$EPOCHREALTIME
+    check "the box says that COM1 keeps sending" box_says "^velanto$" "COM1 (" "keeps sending without a pause"
+    echo "a line that never goes quiet: the box came $(seconds_since "$from") s after Start"
+    answer_box "^velanto$"
+    check "velanto comes to rest while the line sends on" wait_until 10 velanto_idle
+    check_list_shows "the list is unchanged" "$work/noisy"
 }
 
 # A device-map link to something that is no serial line: each fault is reported once, then velanto
@@ -323,6 +343,7 @@ else
     scenario start_again_mid_transfer
     scenario damaged_answer_is_shown_only_on_yes
     scenario no_answer_and_a_stopped_answer_are_reported
+    scenario a_line_that_never_goes_quiet_is_reported
     scenario detector_hangs_up_mid_transfer
     scenario busy_port
     scenario not_a_line_leaves_velanto_idle
