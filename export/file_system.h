@@ -28,6 +28,11 @@ EntryKind EntryAt(const std::string& path);
 // Whether new entries can be made in the folder `folder`.
 bool FolderTakesNewEntries(const std::string& folder);
 
+// Whether the entry at `path` may give its name to another now: not a file kept from changes
+// (read-only, or one the user may not write), nor one a program holds open without letting
+// it be deleted. A link is judged itself, never what it points to.
+bool EntryMayBeReplaced(const std::string& path);
+
 struct PrivateFolder {
     std::string path;  // empty when none was made
     FailureCause cause;

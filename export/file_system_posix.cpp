@@ -41,6 +41,12 @@ EntryKind EntryAt(const std::string& path) {
 
 bool FolderTakesNewEntries(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
+// Its folder alone decides whether a name can be taken over here; a file the user may not write
+// is kept all the same, as the read-only file it is on other systems.
+bool EntryMayBeReplaced(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 PrivateFolder MakePrivateFolder(const std::string& parent) {
     std::string pattern = parent + kPrivateFolderPattern;
     if (::mkdtemp(pattern.data()) != nullptr) {

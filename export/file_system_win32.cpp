@@ -47,6 +47,23 @@ EntryKind EntryAt(const std::string& path) {
 // refuses shows when the private folder is made, before anything on disk has changed.
 bool FolderTakesNewEntries(const std::string& folder) { return EntryAt(folder) == EntryKind::Folder; }
 
+// A program that holds the file open without sharing its deletion (as Excel holds a workbook)
+// makes an open for deletion fail with a sharing violation.
+bool EntryMayBeReplaced(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
+    const HANDLE entry =
+        ::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(entry);
+    return true;
+}
+
 // Names as GetTempFileName makes them, tried from a number of this process and moment on
 // until one is free.
 PrivateFolder MakePrivateFolder(const std::string& parent) {

@@ -52,11 +52,12 @@ void WriteTable(OdbcRuntime& odbc, const std::string& connectionString, const Re
     database.Close();
 }
 
-// Whether a new file can take the place of the entry at `path`: it is no folder, and its
-// folder takes new names.
+// Whether a new file can take the place of the entry at `path`: it is no folder, nothing keeps
+// it from being deleted, and its folder takes new names.
 bool CanBeReplaced(const std::string& path) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    return EntryAt(path) == EntryKind::Other && FolderTakesNewEntries(folder.empty() ? "." : folder);
+    return EntryAt(path) == EntryKind::Other && EntryMayBeReplaced(path) &&
+           FolderTakesNewEntries(folder.empty() ? "." : folder);
 }
 
 }  // namespace

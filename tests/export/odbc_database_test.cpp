@@ -14,8 +14,16 @@
 #include "tests/export/fake_export_ui.h"
 #include "tests/scratch_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace velanto {
 namespace {
+
+namespace fs = std::filesystem;
 
 using ::testing::ElementsAre;
 using testing::FakeDriverManager;
@@ -149,6 +157,65 @@ TEST(SpreadsheetSave, FailureKeepsTheConfirmedFileAndFreesTheConnection) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);
         EXPECT_EQ(fake.connectionsLive, 0);
         EXPECT_EQ(fake.Count("SQLTransact 1"), fault.refuseDisconnect ? 1 : 0);  // SQL_ROLLBACK
+    }
+}
+
+// A way the file chosen is kept from being deleted; what it gives back undoes it.
+struct KeptFile {
+    const char* name;
+    std::function<std::function<void()>(const fs::path&)> keep;
+};
+
+std::vector<KeptFile> WaysToKeepAFile() {
+    std::vector<KeptFile> ways{{"read-only", [](const fs::path& file) {
+                                    fs::permissions(file, fs::perms::owner_read | fs::perms::others_read);
+                                    return [file] { fs::permissions(file, fs::perms::owner_all); };
+                                }}};
+#ifdef _WIN32
+    // As Excel holds a workbook it shows: open, without sharing its deletion.
+    ways.push_back({"held open", [](const fs::path& file) {
+                        const HANDLE held =
+                            ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+                        EXPECT_NE(held, INVALID_HANDLE_VALUE);
+                        return [held] { ::CloseHandle(held); };
+                    }});
+#endif
+    return ways;
+}
+
+// Root may write any file: the export is asked with an ordinary user's rights, as operators have.
+class OrdinaryUser {
+public:
+#ifdef _WIN32
+    OrdinaryUser() = default;
+#else
+    OrdinaryUser() : m_wasRoot(::geteuid() == 0) { EXPECT_TRUE(!m_wasRoot || ::seteuid(65534) == 0); }
+    ~OrdinaryUser() { EXPECT_TRUE(!m_wasRoot || ::seteuid(0) == 0); }
+
+private:
+    bool m_wasRoot;
+#endif
+};
+
+TEST_F(OdbcDatabaseTest, SaveOverAFileThatMayNotBeDeletedConnectsToNothingAndKeepsIt) {
+    for (const KeptFile& way : WaysToKeepAFile()) {
+        testing::ScratchFolder scratch;
+        MemoryRecordTable list;
+        list.InsertRow(0);
+        FakeExportUi ui;
+        ui.savePath = (scratch / "old.xls").string();
+        std::ofstream(*ui.savePath) << "an older export";
+        const std::function<void()> release = way.keep(*ui.savePath);
+        {
+            const OrdinaryUser operatorRights;
+            SaveAsSpreadsheet(list, "velanto", ui, odbc);
+        }
+        release();
+        EXPECT_THAT(ui.shown, ElementsAre("覆盖文件时出错！")) << way.name;
+        EXPECT_EQ(fake.Count("SQLDriverConnect"), 0) << way.name;
+        EXPECT_EQ(testing::ReadFile(*ui.savePath), "an older export") << way.name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), {}), 1) << way.name;
     }
 }
 
