@@ -10,7 +10,6 @@ namespace velanto {
 void OfferAboutItem(wxTopLevelWindow& window) {
     window.Bind(wxEVT_CONTEXT_MENU, [&window](wxContextMenuEvent&) {
         wxMenu menu;
-        menu.AppendSeparator();
         menu.Append(kAboutCommand, wxString::FromUTF8(kAboutItemText));
         window.PopupMenu(&menu);
     });
