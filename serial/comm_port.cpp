@@ -11,6 +11,7 @@ namespace {
 // Each read and write limit at one second: the port's settings wherever it runs, for the platform layers
 // whose calls wait by them.
 constexpr CommTimeouts kPortTimeouts{1000, 1000, 1000, 1000, 1000};
+constexpr char kEventCharacter = 'q';
 
 }  // namespace
 
@@ -97,6 +98,7 @@ bool CCommPort::ConfigureDevice(const char* settings) {
         return false;
     }
     m_control.rtsControl = RTS_CONTROL_ENABLE;
+    m_control.eventCharacter = kEventCharacter;
     if (!BuildCommDcb(settings, m_control)) {
         ReportPortError("BuildCommDCB()");
         return false;

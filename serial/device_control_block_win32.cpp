@@ -27,6 +27,7 @@ DCB NativeBlock(const DeviceControlBlock& control) {
     dcb.ByteSize = static_cast<BYTE>(control.dataBits);
     dcb.StopBits = control.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     dcb.fRtsControl = control.rtsControl;
+    dcb.EvtChar = control.eventCharacter;
     return dcb;
 }
 
@@ -37,6 +38,7 @@ void KeepNativeBlock(DeviceControlBlock& control, const DCB& dcb) {
     control.dataBits = dcb.ByteSize;
     control.stopBits = dcb.StopBits == TWOSTOPBITS ? 2 : 1;
     control.rtsControl = dcb.fRtsControl;
+    control.eventCharacter = dcb.EvtChar;
 }
 
 // The system parses the settings over the block that GetCommState read. It takes 1.5 stop bits,

@@ -57,6 +57,7 @@ struct DeviceControlBlock {
     std::uint32_t dataBits = 8;
     std::uint32_t stopBits = 1;
     std::uint32_t rtsControl = RTS_CONTROL_DISABLE;
+    char eventCharacter = '\0';  // its arrival raises EV_RXFLAG where the system watches for it
 };
 
 // Applies a settings text such as "baud=9600 parity=N data=8 stop=1" onto `control`; any subset of the four

@@ -115,6 +115,9 @@ bool SerialPlatform::GetLineState(DeviceHandle device, DeviceControlBlock& contr
     return true;
 }
 
+// The event character has no counterpart in termios: no POSIX line tells the arrival of one
+// particular byte, so EV_RXFLAG is never raised here. Nothing is lost by it: the byte arrives
+// and is handed over like any other.
 bool SerialPlatform::SetLineState(DeviceHandle device, const DeviceControlBlock& control) {
     const termios attributes = RawLineAttributes(control);
     if (::tcsetattr(Descriptor(device), TCSANOW, &attributes) != 0) {

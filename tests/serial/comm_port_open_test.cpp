@@ -55,6 +55,7 @@ TEST_F(PortOpening, ConfiguresARawLineWithTheGivenSettings) {
     ASSERT_TRUE(port.OpenPort(nullptr, 1, 19200, 'E', 7, 2, kDialogMask, 512));
     const DeviceControlBlock block = platform.WrittenBlock();
     EXPECT_EQ(block.rtsControl, RTS_CONTROL_ENABLE);
+    EXPECT_EQ(block.eventCharacter, 'q');
     EXPECT_EQ(RawLineAttributes(block).c_cflag & (CSIZE | PARENB | PARODD | CSTOPB), CS7 | PARENB | CSTOPB)
         << "a pseudo-terminal always keeps 8 bits without parity, so these are checked in the block";
 

@@ -42,6 +42,7 @@ TEST(WindowsControlBlock, SettingsReachTheDevicesBlockAndTheRestOfItIsKept) {
         DeviceControlBlock block;
         KeepNativeBlock(block, DeviceBlock());
         block.rtsControl = RTS_CONTROL_ENABLE;
+        block.eventCharacter = 'q';
         ASSERT_TRUE(BuildCommDcb(c.settings, block)) << c.settings;
         const DCB written = NativeBlock(block);
         EXPECT_EQ(written.BaudRate, c.baudRate) << c.settings;
@@ -52,7 +53,7 @@ TEST(WindowsControlBlock, SettingsReachTheDevicesBlockAndTheRestOfItIsKept) {
         EXPECT_TRUE(written.fBinary && written.fOutxCtsFlow) << c.settings;
         EXPECT_EQ(written.fDtrControl, DWORD{DTR_CONTROL_HANDSHAKE}) << c.settings;
         EXPECT_EQ(written.XonLim, 2048) << c.settings;
-        EXPECT_EQ(written.EvtChar, '\x7E') << c.settings;
+        EXPECT_EQ(written.EvtChar, 'q') << c.settings;
     }
 }
 
