@@ -119,15 +119,17 @@ nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
 nice cmake --build "$out" -j2
 echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb and $out/tools/velanto-dump.exe"
 
-# The installer carries velanto.exe, stripped as a release ships it, its help book and its icon.
+# The installer carries velanto.exe, stripped as a release ships it, its help book and its icon,
+# and shows the licence, given CR LF line ends for its page.
 setup=$out/velanto-setup.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p "$out/installer"
 x86_64-w64-mingw32-strip -o "$out/installer/velanto.exe" "$out/app/velanto.exe"
+sed 's/\r*$/\r/' LICENSE > "$out/installer/LICENSE.txt"
 # -NOCD: the paths given are the build's, not relative to the script's folder.
 nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.exe" \
-    -DHELP_BOOK="$out/app/velanto.htb" -DICON=app/resources/velanto.ico -DOUTFILE="$setup" \
-    packaging/windows/velanto.nsi
+    -DHELP_BOOK="$out/app/velanto.htb" -DICON=app/resources/velanto.ico \
+    -DLICENSE_FILE="$out/installer/LICENSE.txt" -DOUTFILE="$setup" packaging/windows/velanto.nsi
 echo "build-windows: made $setup ($(du -k "$setup" | cut -f 1) KiB) for velanto $version"
 
 # The unit tests as Windows programs, run by ctest under Wine (tests/run_under_wine.sh), on a

@@ -1,13 +1,15 @@
 ; velanto's installer for 64-bit Windows, velanto-setup.exe. The build names what goes in:
 ;   makensis -DVERSION=1.0 -DPROGRAM=velanto.exe -DHELP_BOOK=velanto.htb -DICON=velanto.ico
-;            -DOUTFILE=velanto-setup.exe velanto.nsi
-; It installs the program, its help book and its icon into one folder, puts a shortcut in the
-; Start menu of all users and registers an uninstaller with Add/Remove Programs; /S installs
-; silently, /D=FOLDER elsewhere. The uninstaller removes exactly what was installed: a file of
-; the user's in the folder stays, and so does the folder then. It removes nothing while velanto runs.
+;            -DLICENSE_FILE=LICENSE.txt -DOUTFILE=velanto-setup.exe velanto.nsi
+; It shows the MIT licence (LICENSE_FILE: plain text with CR LF line ends, as NSIS's licence page
+; wants it; a silent install skips the page), then installs the program, its help book and its
+; icon into one folder, puts a shortcut in the Start menu of all users and registers an
+; uninstaller with Add/Remove Programs; /S installs silently, /D=FOLDER elsewhere. The uninstaller
+; removes exactly what was installed: a file of the user's in the folder stays, and so does the
+; folder then. It removes nothing while velanto runs.
 
-!ifndef VERSION | PROGRAM | HELP_BOOK | ICON | OUTFILE
-  !error "makensis needs -DVERSION, -DPROGRAM, -DHELP_BOOK, -DICON and -DOUTFILE"
+!ifndef VERSION | PROGRAM | HELP_BOOK | ICON | LICENSE_FILE | OUTFILE
+  !error "makensis needs -DVERSION, -DPROGRAM, -DHELP_BOOK, -DICON, -DLICENSE_FILE and -DOUTFILE"
 !endif
 
 Unicode true
@@ -25,6 +27,7 @@ InstallDir "$PROGRAMFILES64\velanto"
 !include MUI2.nsh
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velanto.exe"
