@@ -19,12 +19,14 @@ namespace {
 
 using namespace velanto;
 
-// Notifications handled on the benchmark's thread while the monitor waits, as the dialog handles them.
-// One slot: 0 when empty, else the message number; the stop callback frees a monitor that is being stopped.
+// Bytes handled on the benchmark's thread while the monitor waits, as the dialog handles them; line events
+// are ignored, as the dialog ignores them. One slot: 0 when empty, else 1; the stop callback frees a monitor
+// that is being stopped.
 class HandOffOwner : public PortOwner {
 public:
-    void SendPortMessage(unsigned message, std::uintptr_t, std::intptr_t, std::stop_token stop) override {
-        m_slot.store(message);
+    void OnLineEvent(int, LineEvent, std::stop_token) override {}
+    void OnPortByte(int, std::uint8_t, std::stop_token stop) override {
+        m_slot.store(1);
         m_slot.notify_all();
         const std::stop_callback abandon(stop, [this] {
             m_slot.store(0);
@@ -38,7 +40,7 @@ public:
     void ReceiveBytes(std::size_t count) {
         for (std::size_t received = 0; received < count;) {
             m_slot.wait(0);
-            received += m_slot.load() == WM_PORT_RXCHAR ? 1 : 0;
+            ++received;
             m_slot.store(0);
             m_slot.notify_all();
         }
@@ -65,7 +67,8 @@ private:
         while (!stop.stop_requested()) {
             pollfd ready{m_line.Descriptor(), POLLIN, 0};
             std::uint8_t request = 0;
-            if (::poll(&ready, 1, 50) != 1 || ::read(m_line.Descriptor(), &request, 1) != 1 || request != 0x55) {
+            if (::poll(&ready, 1, 50) != 1 || ::read(m_line.Descriptor(), &request, 1) != 1 ||
+                request != kRequestByte) {
                 continue;
             }
             for (std::size_t sent = 0; sent < image.size() && !stop.stop_requested();) {
@@ -107,9 +110,7 @@ private:
 // handled on another thread.
 struct MonitoredCom1 {
     explicit MonitoredCom1(const std::string& device) : map(device) {}
-    bool Start() {
-        return port.OpenPort(&owner, 1, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512) && port.StartMonitor();
-    }
+    bool Start() { return port.OpenPort(&owner, 1, kDetectorLine, EV_RXCHAR | EV_RXFLAG, 512) && port.StartMonitor(); }
 
     MappedCom1 map;
     HandOffOwner owner;
@@ -126,9 +127,8 @@ void BM_WholeDumpThroughThePort(benchmark::State& state) {
         state.SkipWithError("the port did not open");
         return;
     }
-    const std::uint8_t request = 0x55;
     for (auto _ : state) {
-        com1.port.QueueWrite(&request, 1);
+        com1.port.QueueWrite(&kRequestByte, 1);
         com1.owner.ReceiveBytes(kDumpSize);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kDumpSize));

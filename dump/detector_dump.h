@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "dump/detector_protocol.h"
 #include "dump/record_table.h"
 
 namespace velanto {
 
 // The detector's whole result memory, exactly as it arrives after the request byte.
 // Every number of more than one byte is unsigned big-endian.
-inline constexpr std::size_t kDumpSize = 16448;
 using DetectorDump = std::array<std::uint8_t, kDumpSize>;
 
 inline constexpr std::size_t kHeaderSize = 32;
@@ -19,7 +19,6 @@ inline constexpr std::size_t kLimitTableOffset = 32;
 inline constexpr std::size_t kLimitEntrySize = 4;
 inline constexpr std::size_t kRecordBase = 440;  // record k starts at kRecordBase + kRecordSize * k
 inline constexpr std::size_t kRecordSize = 8;
-inline constexpr std::size_t kMaxRecords = 2000;  // record 2000 ends on the image's last byte
 
 struct DumpHeader {
     std::uint16_t recordCount;

@@ -31,8 +31,8 @@ CCommPort::~CCommPort() {
     m_writeRequestEvent.reset();
 }
 
-bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
-                         std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize) {
+bool CCommPort::OpenPort(PortOwner* owner, int portNumber, const LineSettings& line, std::uint32_t eventMask,
+                         std::uint32_t writeBufferSize) {
     StopMonitor();
     m_openFailure = PortOpenFailure::Unavailable;
 
@@ -62,11 +62,9 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     m_eventMask = eventMask;
 
     char deviceName[50];
-    char settings[50];
     std::lock_guard lock(m_lock);
     m_device.Close();
     std::snprintf(deviceName, sizeof deviceName, "COM%d", portNumber);
-    std::snprintf(settings, sizeof settings, "baud=%u parity=%c data=%u stop=%u", baud, parity, dataBits, stopBits);
     m_device.Reset(m_platform.OpenDevice(deviceName));
     if (!m_device.IsOpen()) {
         if (IsPermissionRefusal(LastSystemError())) {
@@ -77,13 +75,13 @@ bool CCommPort::OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, c
     m_openFailure = PortOpenFailure::None;
     m_waitEvents[kReadCompletion].handle = m_device.Get();
 
-    ConfigureDevice(settings);
+    ConfigureDevice(line);
     m_platform.Purge(m_device.Get());
     return true;
 }
 
 // Stops at the first step that fails, after reporting it; the device keeps the settings it had reached.
-bool CCommPort::ConfigureDevice(const char* settings) {
+bool CCommPort::ConfigureDevice(const LineSettings& line) {
     const DeviceHandle device = m_device.Get();
     if (!m_platform.SetTimeouts(device, kPortTimeouts)) {
         ReportPortError("SetCommTimeouts()");
@@ -99,7 +97,7 @@ bool CCommPort::ConfigureDevice(const char* settings) {
     }
     m_control.rtsControl = RTS_CONTROL_ENABLE;
     m_control.eventCharacter = kEventCharacter;
-    if (!BuildCommDcb(settings, m_control)) {
+    if (!ApplyLineSettings(line, m_control)) {
         ReportPortError("BuildCommDCB()");
         return false;
     }

@@ -38,8 +38,8 @@ public:
     // True when the device was opened (also when a configuration step then failed and was reported);
     // false, with no box, when it is absent, another opener holds it or the user may not open it
     // (LastOpenFailure tells which). Stops a running monitor first.
-    bool OpenPort(PortOwner* owner, int portNumber, std::uint32_t baud, char parity, std::uint32_t dataBits,
-                  std::uint32_t stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    bool OpenPort(PortOwner* owner, int portNumber, const LineSettings& line, std::uint32_t eventMask,
+                  std::uint32_t writeBufferSize);
     PortOpenFailure LastOpenFailure() const { return m_openFailure; }
     // True when the monitor thread was created. A monitor started earlier is stopped first.
     bool StartMonitor();
@@ -81,7 +81,7 @@ private:
 
     void StopMonitor();
     void ReportPortError(const char* callName, SystemErrorCode errorCode, std::stop_token stop);
-    bool ConfigureDevice(const char* settings);
+    bool ConfigureDevice(const LineSettings& line);
 
     // The monitor thread and its two halves (port_monitor_thread.cpp).
     void PortMonitorThread(std::stop_token stop);
@@ -92,7 +92,8 @@ private:
     enum class WriteOutcome { Written, Failed, Abandoned };
     WriteOutcome WriteAll(const std::uint8_t* bytes, std::size_t length);
     void SendEventMessages(std::uint32_t eventMask, std::stop_token stop);
-    void Notify(unsigned message, std::uintptr_t wParam, std::stop_token stop);
+    void NotifyByte(std::uint8_t byte, std::stop_token stop);
+    void NotifyEvent(LineEvent event, std::stop_token stop);
     void EndMonitor();
 
     SystemErrorBox& m_errorBox;

@@ -1,10 +1,6 @@
-#include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <optional>
-#include <sstream>
-#include <string_view>
 
 #include "serial/line_attributes_posix.h"
 
@@ -30,50 +26,6 @@ std::optional<speed_t> SpeedCode(std::uint32_t baud) {
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> WholeNumber(const std::string& text) {
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Applies one "key=value" item; false when the key is unknown or the value does not fit the line.
-bool ApplySetting(const std::string& item, DeviceControlBlock& control) {
-    const std::size_t equals = item.find('=');
-    if (equals == std::string::npos) {
-        return false;
-    }
-    const std::string key = item.substr(0, equals);
-    const std::string value = item.substr(equals + 1);
-    if (key == "parity") {
-        if (value.size() != 1) {
-            return false;
-        }
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
-        if (std::string_view("NEOMS").find(letter) == std::string_view::npos) {
-            return false;
-        }
-        control.parity = letter;
-        return true;
-    }
-    const std::optional<std::uint32_t> number = WholeNumber(value);
-    if (!number) {
-        return false;
-    }
-    if (key == "baud" && SpeedCode(*number)) {
-        control.baudRate = *number;
-    } else if (key == "data" && *number >= 5 && *number <= 8) {
-        control.dataBits = *number;
-    } else if (key == "stop" && (*number == 1 || *number == 2)) {
-        control.stopBits = *number;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 tcflag_t CharacterSize(std::uint32_t dataBits) {
     switch (dataBits) {
         case 5: return CS5;
@@ -83,14 +35,15 @@ tcflag_t CharacterSize(std::uint32_t dataBits) {
     }
 }
 
-tcflag_t ParityFlags(char parity) {
+tcflag_t ParityFlags(Parity parity) {
     switch (parity) {
-        case 'E': return PARENB;
-        case 'O': return PARENB | PARODD;
-        case 'M': return PARENB | PARODD | CMSPAR;
-        case 'S': return PARENB | CMSPAR;
-        default: return 0;
+        case Parity::Even: return PARENB;
+        case Parity::Odd: return PARENB | PARODD;
+        case Parity::Mark: return PARENB | PARODD | CMSPAR;
+        case Parity::Space: return PARENB | CMSPAR;
+        case Parity::None: break;
     }
+    return 0;
 }
 
 static_assert(sizeof(termios) <= sizeof(DeviceControlBlock::native));
@@ -107,23 +60,12 @@ void KeepLineAttributes(DeviceControlBlock& control, const termios& attributes) 
     std::memcpy(control.native.data(), &attributes, sizeof attributes);
 }
 
-bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control) {
-    DeviceControlBlock changed = control;
-    std::istringstream items(settings);
-    std::string item;
-    bool any = false;
-    while (items >> item) {
-        if (!ApplySetting(item, changed)) {
-            errno = EINVAL;
-            return false;
-        }
-        any = true;
-    }
-    if (!any) {
+bool ApplyLineSettings(const LineSettings& line, DeviceControlBlock& control) {
+    if (!SpeedCode(line.baudRate) || line.dataBits < 5 || line.dataBits > 8) {
         errno = EINVAL;
         return false;
     }
-    control = changed;
+    control.line = line;
     return true;
 }
 
@@ -132,13 +74,13 @@ termios RawLineAttributes(const DeviceControlBlock& control) {
     cfmakeraw(&attributes);
     attributes.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
     attributes.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    attributes.c_cflag |= CLOCAL | CREAD | CharacterSize(control.dataBits) | ParityFlags(control.parity);
-    if (control.stopBits == 2) {
+    attributes.c_cflag |= CLOCAL | CREAD | CharacterSize(control.line.dataBits) | ParityFlags(control.line.parity);
+    if (control.line.stopBits == StopBits::Two) {
         attributes.c_cflag |= CSTOPB;
     }
     attributes.c_cc[VMIN] = 1;
     attributes.c_cc[VTIME] = 0;
-    const speed_t speed = SpeedCode(control.baudRate).value_or(B9600);
+    const speed_t speed = SpeedCode(control.line.baudRate).value_or(B9600);
     cfsetispeed(&attributes, speed);
     cfsetospeed(&attributes, speed);
     return attributes;

@@ -72,7 +72,7 @@ bool CCommPort::ReceiveBytes(std::stop_token stop) {
             break;
         }
         std::uint8_t byte = 0;
-        Transfer got;
+        IoResult got;
         {
             std::lock_guard lock(m_lock);
             got = m_platform.Read(m_device.Get(), &byte, 1);
@@ -90,7 +90,7 @@ bool CCommPort::ReceiveBytes(std::stop_token stop) {
             return false;
         }
         gotBytes = true;
-        Notify(WM_PORT_RXCHAR, byte, stop);
+        NotifyByte(byte, stop);
         m_byteInHand = false;
     }
     if (IsEmptyWakeTolerable(gotBytes)) {
@@ -110,19 +110,19 @@ bool CCommPort::IsEmptyWakeTolerable(bool gotBytes) {
 
 void CCommPort::SendEventMessages(std::uint32_t eventMask, std::stop_token stop) {
     if ((eventMask & EV_CTS) != 0) {
-        Notify(WM_PORT_CTS, 0, stop);
+        NotifyEvent(LineEvent::ClearToSend, stop);
     }
     if ((eventMask & EV_BREAK) != 0) {
-        Notify(WM_PORT_BREAK, 0, stop);
+        NotifyEvent(LineEvent::Break, stop);
     }
     if ((eventMask & EV_ERR) != 0) {
-        Notify(WM_PORT_ERR, 0, stop);
+        NotifyEvent(LineEvent::LineError, stop);
     }
     if ((eventMask & EV_RING) != 0) {
-        Notify(WM_PORT_RING, 0, stop);
+        NotifyEvent(LineEvent::Ring, stop);
     }
     if ((eventMask & EV_RXFLAG) != 0) {
-        Notify(WM_PORT_RXFLAG, 0, stop);
+        NotifyEvent(LineEvent::EventCharacter, stop);
     }
 }
 
@@ -146,14 +146,14 @@ void CCommPort::SendQueuedBytes(std::stop_token stop) {
     if (outcome == WriteOutcome::Failed) {
         ReportPortError("WriteFile()", error, stop);
     }
-    Notify(WM_PORT_TXEMPTY, 0, stop);
+    NotifyEvent(LineEvent::WriteEnded, stop);
 }
 
 // Waits for room as long as the line needs, but never past a shutdown request.
 CCommPort::WriteOutcome CCommPort::WriteAll(const std::uint8_t* bytes, std::size_t length) {
     std::size_t sent = 0;
     while (sent < length) {
-        const Transfer written = m_platform.Write(m_device.Get(), bytes + sent, length - sent);
+        const IoResult written = m_platform.Write(m_device.Get(), bytes + sent, length - sent);
         if (written.count > 0) {
             sent += static_cast<std::size_t>(written.count);
             continue;
@@ -173,9 +173,15 @@ CCommPort::WriteOutcome CCommPort::WriteAll(const std::uint8_t* bytes, std::size
     return WriteOutcome::Written;
 }
 
-void CCommPort::Notify(unsigned message, std::uintptr_t wParam, std::stop_token stop) {
+void CCommPort::NotifyByte(std::uint8_t byte, std::stop_token stop) {
     if (m_ownerWindow != nullptr && !stop.stop_requested()) {
-        m_ownerWindow->SendPortMessage(message, wParam, m_portNumber, stop);
+        m_ownerWindow->OnPortByte(m_portNumber, byte, stop);
+    }
+}
+
+void CCommPort::NotifyEvent(LineEvent event, std::stop_token stop) {
+    if (m_ownerWindow != nullptr && !stop.stop_requested()) {
+        m_ownerWindow->OnLineEvent(m_portNumber, event, stop);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "serial/line_settings.h"
+
 namespace velanto {
 
 // An open device as the platform layer knows it; nothing above that layer looks inside.
@@ -52,18 +54,14 @@ inline constexpr std::uint32_t RTS_CONTROL_ENABLE = 1;
 struct DeviceControlBlock {
     // The rest of the device's block, in the platform's own form; only the platform layer reads it.
     alignas(8) std::array<unsigned char, 64> native{};
-    std::uint32_t baudRate = 9600;
-    char parity = 'N';  // N, E, O, M (mark) or S (space)
-    std::uint32_t dataBits = 8;
-    std::uint32_t stopBits = 1;
+    LineSettings line;
     std::uint32_t rtsControl = RTS_CONTROL_DISABLE;
     char eventCharacter = '\0';  // its arrival raises EV_RXFLAG where the system watches for it
 };
 
-// Applies a settings text such as "baud=9600 parity=N data=8 stop=1" onto `control`; any subset of the four
-// keys, in any order. Returns false, with the reason as the last system error, and changes nothing, when the
-// text does not parse or names a setting that the line cannot take.
-bool BuildCommDcb(const std::string& settings, DeviceControlBlock& control);
+// Applies `line` onto `control`. Returns false, with the reason as the last system error, and changes nothing,
+// when the line cannot take it.
+bool ApplyLineSettings(const LineSettings& line, DeviceControlBlock& control);
 
 // The device that "COM<n>" opens on this system: \\.\COM<n> on Windows; on POSIX systems the one the
 // device map names (serial/device_map_posix.h). An empty path for a name that is not COM followed by a
@@ -88,9 +86,9 @@ struct WaitOutcome {
     bool deviceLost = false;
 };
 
-// What a read or write moved; -1 when it failed, with the name of the call that failed as an error box
+// What one read or write moved; -1 when it failed, with the name of the call that failed as an error box
 // shows it.
-struct Transfer {
+struct IoResult {
     std::ptrdiff_t count = -1;
     const char* failedCall = nullptr;
 };
@@ -116,8 +114,8 @@ public:
     // Discards what is waiting in both directions.
     virtual bool Purge(DeviceHandle device);
     virtual bool InputQueueCount(DeviceHandle device, std::uint32_t& count);
-    virtual Transfer Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length);
-    virtual Transfer Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length);
+    virtual IoResult Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length);
+    virtual IoResult Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length);
     // Starts watching the device for the port events that a PortEvent wait ends on; a watch still running is
     // kept. False when the system refused to watch.
     virtual bool WatchPortEvents(DeviceHandle device);

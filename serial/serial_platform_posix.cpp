@@ -143,12 +143,12 @@ bool SerialPlatform::InputQueueCount(DeviceHandle device, std::uint32_t& count) 
     return true;
 }
 
-Transfer SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length) {
+IoResult SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length) {
     const ssize_t count = ::read(Descriptor(device), bytes, length);
     return {count, count < 0 ? "ReadFile()" : nullptr};
 }
 
-Transfer SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) {
+IoResult SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) {
     const ssize_t count = ::write(Descriptor(device), bytes, length);
     return {count, count < 0 ? "WriteFile()" : nullptr};
 }

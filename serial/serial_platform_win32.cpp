@@ -204,7 +204,7 @@ bool SerialPlatform::InputQueueCount(DeviceHandle device, std::uint32_t& count) 
     return true;
 }
 
-Transfer SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length) {
+IoResult SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::size_t length) {
     Port& port = PortOf(device);
     DWORD got = 0;
     if (!::ReadFile(port.file, bytes, static_cast<DWORD>(length), &got, Transferring(port))) {
@@ -218,7 +218,7 @@ Transfer SerialPlatform::Read(DeviceHandle device, std::uint8_t* bytes, std::siz
     return {static_cast<std::ptrdiff_t>(got)};
 }
 
-Transfer SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) {
+IoResult SerialPlatform::Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) {
     Port& port = PortOf(device);
     DWORD written = 0;
     if (!::WriteFile(port.file, bytes, static_cast<DWORD>(length), &written, Transferring(port))) {

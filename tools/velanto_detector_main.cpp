@@ -22,6 +22,8 @@
 
 #include "descriptor/unique_descriptor.h"
 #include "dump/detector_dump.h"
+#include "dump/detector_protocol.h"
+#include "serial/line_attributes_posix.h"
 #include "serial/device_map_posix.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
@@ -34,9 +36,8 @@ using Clock = std::chrono::steady_clock;
 using velanto::UniqueDescriptor;
 
 constexpr int kUsageError = 2;
-constexpr std::uint8_t kRequest = 0x55;
 constexpr std::uint8_t kNoiseByte = 0xA5;
-constexpr double kBytesPerSecond = 960.0;  // 9600 baud, ten bit times a character
+constexpr double kBytesPerSecond = velanto::kDetectorLine.baudRate / 10.0;  // ten bit times a character
 
 constexpr std::string_view kHelp = R"(Usage: velanto-detector [options]
 
@@ -178,11 +179,12 @@ UniqueDescriptor OpenSerialDevice(const std::string& path) {
     if (device.Get() < 0 || ::tcgetattr(device.Get(), &attributes) != 0) {
         ThrowSystemError(path);
     }
-    ::cfmakeraw(&attributes);
-    attributes.c_cflag |= CLOCAL | CREAD;
-    attributes.c_cflag &= ~(CSTOPB | CRTSCTS | PARENB);
-    ::cfsetispeed(&attributes, B9600);
-    ::cfsetospeed(&attributes, B9600);
+    velanto::DeviceControlBlock control;
+    velanto::KeepLineAttributes(control, attributes);
+    if (!velanto::ApplyLineSettings(velanto::kDetectorLine, control)) {
+        ThrowSystemError(path);
+    }
+    attributes = velanto::RawLineAttributes(control);
     if (::tcsetattr(device.Get(), TCSANOW, &attributes) != 0) {
         ThrowSystemError(path);
     }
@@ -367,7 +369,7 @@ int Run(const Options& options) {
             ThrowSystemError("read");
         }
         for (ssize_t i = 0; i < count; ++i) {
-            if (received[i] != kRequest || options.ignoreRequest) {
+            if (received[i] != velanto::kRequestByte || options.ignoreRequest) {
                 continue;
             }
             if (!SendAnswer(line, signals.Get(), answer, options.fast)) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string>
 
+#include "dump/detector_protocol.h"
 #include "serial/comm_port.h"
 #include "serial/line_attributes_posix.h"
 #include "tests/serial/port_test_support.h"
@@ -19,8 +20,8 @@ constexpr std::uint32_t kDialogMask = EV_RXCHAR | EV_RXFLAG;
 
 class PortOpening : public DeviceMapFixture {
 protected:
-    bool OpenDialogPort(CCommPort& port, int number = 1, char parity = 'N') {
-        return port.OpenPort(nullptr, number, 9600, parity, 8, 1, kDialogMask, 512);
+    bool OpenDialogPort(CCommPort& port, int number = 1, const LineSettings& line = kDetectorLine) {
+        return port.OpenPort(nullptr, number, line, kDialogMask, 512);
     }
     std::vector<std::string> CallsAfterOpen() {
         std::vector<std::string> calls = platform.calls.Items();
@@ -52,7 +53,7 @@ TEST_F(PortOpening, AbsentOrBusyPortFailsQuietlyAndLeavesThePortUsable) {
 TEST_F(PortOpening, ConfiguresARawLineWithTheGivenSettings) {
     MapPort(1, line.Path());
     CCommPort port(errorBox, platform);
-    ASSERT_TRUE(port.OpenPort(nullptr, 1, 19200, 'E', 7, 2, kDialogMask, 512));
+    ASSERT_TRUE(port.OpenPort(nullptr, 1, {19200, Parity::Even, 7, StopBits::Two}, kDialogMask, 512));
     const DeviceControlBlock block = platform.WrittenBlock();
     EXPECT_EQ(block.rtsControl, RTS_CONTROL_ENABLE);
     EXPECT_EQ(block.eventCharacter, 'q');
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(EachStep, ConfigurationFault,
 TEST_F(PortOpening, SettingsTheLineCannotTakeAreReportedAsBuildCommDcb) {
     MapPort(1, line.Path());
     CCommPort port(errorBox, platform);
-    ASSERT_TRUE(OpenDialogPort(port, 1, 'X'));
+    ASSERT_TRUE(OpenDialogPort(port, 1, {9600, Parity::None, 9, StopBits::One}));
     EXPECT_EQ(CallsAfterOpen(), (std::vector<std::string>{"SetTimeouts", "SetEventMask", "GetLineState", "Purge"}));
     ASSERT_EQ(errorBox.texts.Items().size(), 1u);
     EXPECT_EQ(errorBox.texts.Items()[0],

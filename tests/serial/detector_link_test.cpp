@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "dump/detector_protocol.h"
 #include "serial/comm_port.h"
 #include "serial/device_map_posix.h"
 #include "tests/serial/port_test_support.h"
@@ -25,7 +26,7 @@ TEST_F(DetectorLink, AFullAnswerArrivesCompleteAndInOrderThroughThePort) {
     RecordingErrorBox errorBox;
     {
         CCommPort port(errorBox);
-        ASSERT_TRUE(port.OpenPort(&owner, 3, 9600, 'N', 8, 1, EV_RXCHAR | EV_RXFLAG, 512));
+        ASSERT_TRUE(port.OpenPort(&owner, 3, kDetectorLine, EV_RXCHAR | EV_RXFLAG, 512));
         ASSERT_TRUE(port.StartMonitor());
         const std::uint8_t request = 0x55;
         ASSERT_TRUE(port.QueueWrite(&request, 1));

@@ -13,32 +13,15 @@
 namespace velanto {
 namespace {
 
-TEST(BuildCommDcb, AppliesEachKeyAndKeepsTheRestOfTheBlock) {
-    DeviceControlBlock block;
-    block.rtsControl = RTS_CONTROL_ENABLE;
-    ASSERT_TRUE(BuildCommDcb("baud=115200 parity=o data=7 stop=2", block));
-    EXPECT_EQ(block.baudRate, 115200u);
-    EXPECT_EQ(block.parity, 'O');
-    EXPECT_EQ(block.dataBits, 7u);
-    EXPECT_EQ(block.stopBits, 2u);
-    EXPECT_EQ(block.rtsControl, RTS_CONTROL_ENABLE);
-
-    ASSERT_TRUE(BuildCommDcb("stop=1  baud=9600", block));
-    EXPECT_EQ(block.baudRate, 9600u);
-    EXPECT_EQ(block.stopBits, 1u);
-    EXPECT_EQ(block.parity, 'O');
-}
-
-TEST(BuildCommDcb, RefusesWhatTheLineCannotTakeAndChangesNothing) {
-    for (const char* settings :
-         {"", "   ", "baud=9601", "baud=-9600", "baud=96OO", "parity=X", "parity=NN", "data=4", "data=9", "stop=0",
-          "stop=1.5", "speed=9600", "baud", "baud=9600 parity=N data=8 stop=3", "baud=9600 parity=N data=8 stop=1 x"}) {
+TEST(ApplyLineSettings, RefusesWhatTheLineCannotTakeAndChangesNothing) {
+    for (const LineSettings line : {LineSettings{9601}, LineSettings{0}, LineSettings{9600, Parity::None, 4},
+                                    LineSettings{9600, Parity::None, 9}}) {
         DeviceControlBlock block;
-        block.baudRate = 4800;
+        block.line.baudRate = 4800;
         errno = 0;
-        EXPECT_FALSE(BuildCommDcb(settings, block)) << settings;
-        EXPECT_EQ(errno, EINVAL) << settings;
-        EXPECT_EQ(block.baudRate, 4800u) << settings;
+        EXPECT_FALSE(ApplyLineSettings(line, block)) << line.baudRate << " " << line.dataBits;
+        EXPECT_EQ(errno, EINVAL);
+        EXPECT_EQ(block.line.baudRate, 4800u);
     }
 }
 
@@ -50,7 +33,7 @@ TEST(RawLineAttributes, SetsParityDataAndStopBitsAndNothingElseSurvives) {
     attributes.c_cflag = CRTSCTS | PARENB | CS7 | CSTOPB;
     DeviceControlBlock block;
     KeepLineAttributes(block, attributes);
-    ASSERT_TRUE(BuildCommDcb("baud=2400 parity=N data=8 stop=1", block));
+    ASSERT_TRUE(ApplyLineSettings({2400, Parity::None, 8, StopBits::One}, block));
     termios raw = RawLineAttributes(block);
     EXPECT_EQ(raw.c_lflag & (ECHO | ICANON | ISIG), 0u);
     EXPECT_EQ(raw.c_iflag & (ICRNL | IXON | IXOFF), 0u);
@@ -58,9 +41,14 @@ TEST(RawLineAttributes, SetsParityDataAndStopBitsAndNothingElseSurvives) {
     EXPECT_EQ(raw.c_cflag & (CRTSCTS | PARENB | CSIZE | CSTOPB | CLOCAL | CREAD), CS8 | CLOCAL | CREAD);
     EXPECT_EQ(cfgetispeed(&raw), B2400);
 
-    ASSERT_TRUE(BuildCommDcb("parity=M data=5", block));
-    raw = RawLineAttributes(block);
-    EXPECT_EQ(raw.c_cflag & (PARENB | PARODD | CMSPAR | CSIZE), PARENB | PARODD | CMSPAR | CS5);
+    for (const auto& [parity, flags] :
+         {std::pair{Parity::Mark, PARENB | PARODD | CMSPAR}, std::pair{Parity::Space, PARENB | CMSPAR},
+          std::pair{Parity::Odd, PARENB | PARODD}, std::pair{Parity::Even, PARENB}}) {
+        ASSERT_TRUE(ApplyLineSettings({115200, parity, 5, StopBits::Two}, block));
+        raw = RawLineAttributes(block);
+        EXPECT_EQ(raw.c_cflag & (PARENB | PARODD | CMSPAR | CSIZE | CSTOPB), flags | CS5 | CSTOPB);
+        EXPECT_EQ(cfgetospeed(&raw), B115200);
+    }
 }
 
 // In the test's own /dev, /dev/ttyS<i> holds "uart" when a UART is behind it and "placeholder" when not.

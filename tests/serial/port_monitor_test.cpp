@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "dump/detector_protocol.h"
 #include "serial/comm_port.h"
 #include "tests/serial/port_test_support.h"
 
@@ -33,7 +34,7 @@ protected:
         MapPort(1, line.Path());
     }
     void OpenAndMonitor(CCommPort& port, PortOwner& owner, std::uint32_t mask = kDialogMask, int number = 1) {
-        ASSERT_TRUE(port.OpenPort(&owner, number, 9600, 'N', 8, 1, mask, 512));
+        ASSERT_TRUE(port.OpenPort(&owner, number, kDetectorLine, mask, 512));
         StartAndWaitForItsPurge(port);
     }
     // A starting monitor discards what has arrived, so the far end waits for that before it sends.
@@ -119,7 +120,7 @@ TEST_F(PortMonitor, AFailedQueueQueryIsNotActedOn) {
 TEST_F(PortMonitor, OnlyTheLastQueuedBytesAreSentAfterAPurgeAndThenTxEmpty) {
     DirectOwner owner;
     CCommPort port(errorBox, platform);
-    ASSERT_TRUE(port.OpenPort(&owner, 1, 9600, 'N', 8, 1, kDialogMask, 512));
+    ASSERT_TRUE(port.OpenPort(&owner, 1, kDetectorLine, kDialogMask, 512));
     const std::uint8_t first[] = {0x11, 0x22, 0x33};
     const std::uint8_t second[] = {0x55, 0x66};
     ASSERT_TRUE(port.QueueWrite(first, 3));
@@ -142,7 +143,7 @@ TEST_F(PortMonitor, OnlyTheLastQueuedBytesAreSentAfterAPurgeAndThenTxEmpty) {
 TEST_F(PortMonitor, BytesBeyondTheWriteBufferAreRefusedWhole) {
     DirectOwner owner;
     CCommPort port(errorBox, platform);
-    ASSERT_TRUE(port.OpenPort(&owner, 1, 9600, 'N', 8, 1, kDialogMask, 4));
+    ASSERT_TRUE(port.OpenPort(&owner, 1, kDetectorLine, kDialogMask, 4));
     const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
     EXPECT_FALSE(port.QueueWrite(bytes, 5));
     ASSERT_TRUE(port.QueueWrite(bytes + 1, 4));
@@ -172,7 +173,7 @@ TEST_F(PortMonitor, ShutdownEndsTheMonitorClosesTheDeviceAndSendsNothing) {
     port.SignalShutdown();
     ASSERT_TRUE(WaitUntilClosed());
     CCommPort next(errorBox);
-    EXPECT_TRUE(next.OpenPort(&owner, 1, 9600, 'N', 8, 1, kDialogMask, 512)) << "the device was given up";
+    EXPECT_TRUE(next.OpenPort(&owner, 1, kDetectorLine, kDialogMask, 512)) << "the device was given up";
     EXPECT_TRUE(owner.handled.Items().empty());
     EXPECT_TRUE(errorBox.texts.Items().empty());
 }
@@ -271,7 +272,7 @@ TEST_F(PortMonitor, AMonitorThatHasNotBegunToRunIsStillStopped) {
         ASSERT_TRUE(port.StartMonitor());
     }
     CCommPort last(errorBox);
-    EXPECT_TRUE(last.OpenPort(&owner, 1, 9600, 'N', 8, 1, kDialogMask, 512)) << "no monitor kept the device";
+    EXPECT_TRUE(last.OpenPort(&owner, 1, kDetectorLine, kDialogMask, 512)) << "no monitor kept the device";
 }
 
 TEST_F(PortMonitor, ALostDeviceIsReportedOnceAndTheMonitorEnds) {
@@ -306,7 +307,7 @@ TEST_F(PortMonitor, ADeviceThatKeepsWakingTheMonitorForNothingIsReportedOnceAndT
         ScriptedPlatform calls;
         {
             CCommPort port(boxes, calls);
-            ASSERT_TRUE(port.OpenPort(&owner, 2, 9600, 'N', 8, 1, kDialogMask, 512));
+            ASSERT_TRUE(port.OpenPort(&owner, 2, kDetectorLine, kDialogMask, 512));
             ASSERT_TRUE(port.StartMonitor());
             ASSERT_TRUE(calls.calls.WaitUntil([](const std::vector<std::string>& made) {
                 return std::count(made.begin(), made.end(), "CloseDevice") > 0;

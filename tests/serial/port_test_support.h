@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/port_owner.h"
+#include "serial/port_messages.h"
 #include "serial/serial_platform.h"
 #include "tests/scratch_folder.h"
 #include "tools/pseudo_terminal.h"
@@ -79,20 +79,22 @@ public:
 };
 
 // An owner window that handles each notification on the monitor's own thread.
-class DirectOwner : public PortOwner {
+class DirectOwner : public PortMessageOwner {
 public:
+    Recorder<Notification> handled;
+
+private:
     void SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::stop_token stop) override {
         if (!stop.stop_requested()) {
             handled.Add({message, wParam, lParam});
         }
     }
-    Recorder<Notification> handled;
 };
 
 // An owner window whose notifications are handled on the test's own thread, as a dialog handles them on its
 // user-interface thread: the monitor waits until a Pump call has taken its notification, or until it is
 // stopped, which abandons the notification for good.
-class HandOffOwner : public PortOwner {
+class HandOffOwner : public PortMessageOwner {
 public:
     void SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::stop_token stop) override {
         std::unique_lock lock(m_mutex);
@@ -211,9 +213,9 @@ public:
         SerialPlatform::CloseDevice(device);
         Record("CloseDevice", true);
     }
-    Transfer Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) override {
-        const Transfer written =
-            Failing("Write") ? Transfer{-1, "WriteFile()"} : SerialPlatform::Write(device, bytes, length);
+    IoResult Write(DeviceHandle device, const std::uint8_t* bytes, std::size_t length) override {
+        const IoResult written =
+            Failing("Write") ? IoResult{-1, "WriteFile()"} : SerialPlatform::Write(device, bytes, length);
         Record("Write " + std::to_string(length), written.count >= 0);
         return written;
     }

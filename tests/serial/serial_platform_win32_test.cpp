@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 #include "serial/comm_state_win32.h"
 #include "serial/manual_reset_event.h"
@@ -26,51 +27,47 @@ DCB DeviceBlock() {
 }
 
 struct Applied {
-    const char* settings;
-    DWORD baudRate;
+    LineSettings line;
     BYTE parity;
-    BYTE byteSize;
     BYTE stopBits;
 };
 
 TEST(WindowsControlBlock, SettingsReachTheDevicesBlockAndTheRestOfItIsKept) {
-    for (const Applied& c : {Applied{"baud=115200 parity=o data=7 stop=2", 115200, ODDPARITY, 7, TWOSTOPBITS},
-                             Applied{"baud=9600 parity=N data=8 stop=1", 9600, NOPARITY, 8, ONESTOPBIT},
-                             Applied{"parity=e", 4800, EVENPARITY, 8, ONESTOPBIT},
-                             Applied{"parity=m data=5", 4800, MARKPARITY, 5, ONESTOPBIT},
-                             Applied{"parity=s data=6", 4800, SPACEPARITY, 6, ONESTOPBIT}}) {
+    for (const Applied& c : {Applied{{115200, Parity::Odd, 7, StopBits::Two}, ODDPARITY, TWOSTOPBITS},
+                             Applied{{9600, Parity::None, 8, StopBits::One}, NOPARITY, ONESTOPBIT},
+                             Applied{{4800, Parity::Even, 8, StopBits::One}, EVENPARITY, ONESTOPBIT},
+                             Applied{{4800, Parity::Mark, 5, StopBits::One}, MARKPARITY, ONESTOPBIT},
+                             Applied{{300, Parity::Space, 6, StopBits::Two}, SPACEPARITY, TWOSTOPBITS}}) {
         DeviceControlBlock block;
         KeepNativeBlock(block, DeviceBlock());
         block.rtsControl = RTS_CONTROL_ENABLE;
         block.eventCharacter = 'q';
-        ASSERT_TRUE(BuildCommDcb(c.settings, block)) << c.settings;
+        const std::string what = std::to_string(c.line.baudRate) + " " + std::to_string(c.line.dataBits);
+        ASSERT_TRUE(ApplyLineSettings(c.line, block)) << what;
+        EXPECT_EQ(block.line, c.line) << what;
         const DCB written = NativeBlock(block);
-        EXPECT_EQ(written.BaudRate, c.baudRate) << c.settings;
-        EXPECT_EQ(written.Parity, c.parity) << c.settings;
-        EXPECT_EQ(written.ByteSize, c.byteSize) << c.settings;
-        EXPECT_EQ(written.StopBits, c.stopBits) << c.settings;
-        EXPECT_EQ(written.fRtsControl, DWORD{RTS_CONTROL_ENABLE}) << c.settings;
-        EXPECT_TRUE(written.fBinary && written.fOutxCtsFlow) << c.settings;
-        EXPECT_EQ(written.fDtrControl, DWORD{DTR_CONTROL_HANDSHAKE}) << c.settings;
-        EXPECT_EQ(written.XonLim, 2048) << c.settings;
-        EXPECT_EQ(written.EvtChar, 'q') << c.settings;
+        EXPECT_EQ(written.BaudRate, c.line.baudRate) << what;
+        EXPECT_EQ(written.Parity, c.parity) << what;
+        EXPECT_EQ(written.ByteSize, c.line.dataBits) << what;
+        EXPECT_EQ(written.StopBits, c.stopBits) << what;
+        EXPECT_EQ(written.fRtsControl, DWORD{RTS_CONTROL_ENABLE}) << what;
+        EXPECT_TRUE(written.fBinary && written.fOutxCtsFlow) << what;
+        EXPECT_EQ(written.fDtrControl, DWORD{DTR_CONTROL_HANDSHAKE}) << what;
+        EXPECT_EQ(written.XonLim, 2048) << what;
+        EXPECT_EQ(written.EvtChar, 'q') << what;
     }
 }
 
-// Stop bits of 1.5 the system takes, but the block cannot carry: taken, they would become 1.
 TEST(WindowsControlBlock, RefusedSettingsSayWhyAndChangeNothing) {
-    for (const char* settings :
-         {"   ", "baud=-9600", "baud=96OO", "parity=X", "parity=NN", "data=4", "data=9", "stop=0", "stop=1.5",
-          "speed=9600", "baud", "baud=9600 parity=N data=8 stop=3", "baud=9600 parity=N data=8 stop=1 x"}) {
+    for (const std::uint32_t dataBits : {0u, 4u, 9u}) {
         DeviceControlBlock block;
         KeepNativeBlock(block, DeviceBlock());
         const DeviceControlBlock before = block;
         ::SetLastError(0);
-        EXPECT_FALSE(BuildCommDcb(settings, block)) << settings;
-        EXPECT_EQ(LastSystemError(), ERROR_INVALID_PARAMETER) << settings;
-        EXPECT_EQ(block.native, before.native) << settings;
-        EXPECT_EQ(block.baudRate, before.baudRate) << settings;
-        EXPECT_EQ(block.stopBits, before.stopBits) << settings;
+        EXPECT_FALSE(ApplyLineSettings({9600, Parity::None, dataBits, StopBits::One}, block)) << dataBits;
+        EXPECT_EQ(LastSystemError(), ERROR_INVALID_PARAMETER) << dataBits;
+        EXPECT_EQ(block.native, before.native) << dataBits;
+        EXPECT_EQ(block.line, before.line) << dataBits;
     }
 }
 

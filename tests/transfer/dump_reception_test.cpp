@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "dump/dump_reception.h"
+#include "transfer/dump_reception.h"
 
 namespace velanto {
 namespace {

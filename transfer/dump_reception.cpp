@@ -1,4 +1,4 @@
-#include "dump/dump_reception.h"
+#include "transfer/dump_reception.h"
 
 #include <algorithm>
 
