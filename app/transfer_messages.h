@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dump/dump_reception.h"
+#include "transfer/dump_reception.h"
 #include "serial/comm_port.h"
 
 namespace velanto {

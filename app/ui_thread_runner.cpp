@@ -1,4 +1,4 @@
-#include "app/ui_thread_port_owner.h"
+#include "app/ui_thread_runner.h"
 
 #include <wx/thread.h>
 
@@ -10,7 +10,7 @@ namespace velanto {
 
 // One call handed to the user-interface thread. It may be given up only while it has not
 // started; once started it runs to the end.
-class UiThreadPortOwner::PendingCall {
+class UiThreadRunner::PendingCall {
 public:
     // Called on the user-interface thread; false when the caller has given up.
     bool Start() {
@@ -58,21 +58,9 @@ private:
     State m_state = State::Waiting;
 };
 
-UiThreadPortOwner::UiThreadPortOwner(wxEvtHandler& window, MessageHandler handleMessage, ErrorBoxPresenter showErrorBox)
-    : m_window(window), m_handleMessage(std::move(handleMessage)), m_showErrorBox(std::move(showErrorBox)) {}
+UiThreadRunner::~UiThreadRunner() { Detach(); }
 
-void UiThreadPortOwner::SendPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
-                                        std::stop_token stop) {
-    RunOnUiThread([this, message, wParam, lParam] { m_handleMessage(message, wParam, lParam); }, stop);
-}
-
-void UiThreadPortOwner::ShowSystemError(const std::string& text, std::stop_token stop) {
-    RunOnUiThread([this, text] { m_showErrorBox(text); }, stop);
-}
-
-UiThreadPortOwner::~UiThreadPortOwner() { Detach(); }
-
-void UiThreadPortOwner::Detach() {
+void UiThreadRunner::Detach() {
     std::lock_guard lock(m_mutex);
     m_detached = true;
     for (const auto& call : m_pending) {
@@ -80,12 +68,12 @@ void UiThreadPortOwner::Detach() {
     }
 }
 
-bool UiThreadPortOwner::IsDetached() {
+bool UiThreadRunner::IsDetached() {
     std::lock_guard lock(m_mutex);
     return m_detached;
 }
 
-void UiThreadPortOwner::RunOnUiThread(std::function<void()> work, std::stop_token stop) {
+void UiThreadRunner::RunAndWait(std::function<void()> work, std::stop_token stop) {
     if (wxThread::IsMain()) {
         if (!stop.stop_requested() && !IsDetached()) {
             work();

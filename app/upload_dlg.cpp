@@ -18,16 +18,9 @@
 namespace velanto {
 namespace {
 
-constexpr std::uint32_t kBaudRate = 9600;
-constexpr char kParity = 'N';
-constexpr std::uint32_t kDataBits = 8;
-constexpr std::uint32_t kStopBits = 1;
-constexpr std::uint32_t kWriteBufferSize = 512;
-constexpr std::uint8_t kRequestByte = 0x55;
 constexpr const char* kSpreadsheetTableName = "velanto";
 constexpr const char* kFolderChooserTitle = "Please choose the folder you want to save the data";
-// How often a transfer under way looks at the clock, and how often the bar moves while velanto waits.
-constexpr int kReceptionTickMilliseconds = 25;
+// How often the bar moves while velanto waits.
 constexpr auto kPulseInterval = std::chrono::milliseconds(100);
 
 RecordListView* MakeRecordList(wxWindow* parent, const ControlTemplate& control, wxPoint position, wxSize size) {
@@ -51,20 +44,10 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
       m_formatCombo(ControlById<wxChoice>(*this, kFormatComboId)),
       m_wxExportUi(*this),
       m_exportUi(exportUi ? *exportUi : m_wxExportUi),
-      m_portOwner(
-          *this,
-          [this](unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-              OnPortMessage(message, wParam, lParam);
-          },
-          [this](const std::string& text) {
-              // A port that fails has ended the transfer; the box says why, and nothing more is waited for.
-              EndTransfer();
-              ShowSystemErrorBox(wxString::FromUTF8(text));
-          }),
-      m_port(m_portOwner),
       m_hIcon(AppIconBundle()),
-      m_reception(TimingForLine(kBaudRate)),
-      m_receptionTimer(this) {
+      m_receptionTimer(this),
+      m_uiThread(*this),
+      m_transfer(*this, m_uiThread) {
     SetUpControls();
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnReceptionTick(); });
     Bind(
@@ -80,10 +63,10 @@ CUploadDlg::CUploadDlg(wxWindow* parent, ExportUi* exportUi)
 }
 
 CUploadDlg::~CUploadDlg() {
-    // The window is going: notifications from here on address nothing. The monitor itself
-    // is stopped and joined when m_port is destroyed, right after this.
-    m_portOwner.Detach();
-    m_port.SignalShutdown();
+    // The window is going: the monitor's calls from here on address nothing. The monitor itself
+    // is stopped and joined when m_transfer is destroyed, right after this.
+    m_uiThread.Detach();
+    m_transfer.SignalShutdown();
 }
 
 void CUploadDlg::SetUpControls() {
@@ -111,82 +94,30 @@ void CUploadDlg::DispatchCommand(void (CUploadDlg::*handler)()) {
 }
 
 void CUploadDlg::OnStart() {
-    m_receptionTimer.Stop();  // a transfer under way is given up: nothing may time out while the port is reopened
-    const int portNumber = m_portCombo->GetSelection() + 1;
-    if (m_port.OpenPort(&m_portOwner, portNumber, kBaudRate, kParity, kDataBits, kStopBits, EV_RXCHAR | EV_RXFLAG,
-                        kWriteBufferSize)) {
-        m_port.StartMonitor();
-        m_transferPort = portNumber;
-        // A detector may still be sending an earlier answer: the request waits until the line is quiet.
-        m_reception.Begin(DumpReception::Clock::now());
-        m_receptionTimer.Start(kReceptionTickMilliseconds);
-    } else {
-        m_reception.Stop();
-        ShowWarningBox(this, wxString::FromUTF8(PortOpenFailureText(portNumber, m_port.LastOpenFailure())));
+    m_receptionTimer.Stop();
+    m_transfer.Start(m_portCombo->GetSelection() + 1);
+    if (m_transfer.IsUnderWay()) {
+        m_receptionTimer.Start(static_cast<int>(DetectorTransfer::kTickInterval.count()));
     }
     m_progress->SetValue(0);
 }
 
-void CUploadDlg::SendRequest() { m_port.QueueWrite(&kRequestByte, 1); }
-
-void CUploadDlg::EndTransfer() {
-    m_reception.Stop();
-    m_receptionTimer.Stop();
-}
-
-void CUploadDlg::OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (message == WM_PORT_RXCHAR) {
-        OnPortRxChar(wParam, lParam);
-    }
-}
-
-void CUploadDlg::OnPortRxChar(std::uintptr_t wParam, std::intptr_t) {
-    const std::size_t count =
-        m_reception.StoreByte(static_cast<std::uint8_t>(wParam & 0xFF), DumpReception::Clock::now());
-    if (count != 0) {
-        m_progress->SetValue(static_cast<int>(count));
-    }
-}
-
-void CUploadDlg::OnReceptionTick() {
-    // Each outcome but None ends the transfer, so the boxes below never see another tick.
-    switch (m_reception.Tick(DumpReception::Clock::now(), m_port.HasUnhandledInput())) {
-        case DumpReception::Outcome::None: ShowWaiting(); break;
-        case DumpReception::Outcome::SendRequest: SendRequest(); break;
-        case DumpReception::Outcome::LineNeverQuiet:
-            EndTransfer();
-            m_progress->SetValue(0);
-            ShowWarningBox(this, wxString::FromUTF8(BusyLineText(m_transferPort)));
-            break;
-        case DumpReception::Outcome::NoAnswer:
-            EndTransfer();
-            m_progress->SetValue(0);
-            ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(m_transferPort)));
-            break;
-        case DumpReception::Outcome::AnswerStopped:
-            EndTransfer();
-            ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(m_transferPort, m_reception.Findings().length)));
-            break;
-        case DumpReception::Outcome::AnswerEnded:
-            EndTransfer();
-            ShowAnswer();
-            break;
-    }
-}
+// Each call that ends the transfer stops the timer first: a box's own event loop must not tick again.
+void CUploadDlg::OnReceptionTick() { m_transfer.Tick(); }
 
 // The bar moves to and fro while velanto waits for a quiet line or for the first byte of the answer.
-void CUploadDlg::ShowWaiting() {
-    const DumpReception::Phase phase = m_reception.CurrentPhase();
-    const auto now = DumpReception::Clock::now();
-    if ((phase == DumpReception::Phase::WaitingForQuiet || phase == DumpReception::Phase::AwaitingAnswer) &&
-        now - m_lastPulse >= kPulseInterval) {
+void CUploadDlg::OnWaiting() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPulse >= kPulseInterval) {
         m_progress->Pulse();
         m_lastPulse = now;
     }
 }
 
-void CUploadDlg::ShowAnswer() {
-    const AnswerFindings findings = m_reception.Findings();
+void CUploadDlg::OnProgress(std::size_t bytes) { m_progress->SetValue(static_cast<int>(bytes)); }
+
+void CUploadDlg::OnAnswer(const DetectorDump& image, const AnswerFindings& findings) {
+    m_receptionTimer.Stop();
     if (!findings.IsSound() && !AskWarningQuestion(this, wxString::FromUTF8(DamagedAnswerQuestion(findings)))) {
         return;
     }
@@ -194,7 +125,34 @@ void CUploadDlg::ShowAnswer() {
     // many seconds on some list-view controls.
     const wxWindowUpdateLocker frozen(m_recordList);
     m_recordList->RemoveAllRows();
-    DecodeDump(m_reception.Image(), *m_recordList);
+    DecodeDump(image, *m_recordList);
+}
+
+void CUploadDlg::OnPortNotOpened(int portNumber, PortOpenFailure failure) {
+    ShowWarningBox(this, wxString::FromUTF8(PortOpenFailureText(portNumber, failure)));
+}
+
+void CUploadDlg::OnLineNeverQuiet(int portNumber) {
+    m_receptionTimer.Stop();
+    m_progress->SetValue(0);
+    ShowWarningBox(this, wxString::FromUTF8(BusyLineText(portNumber)));
+}
+
+void CUploadDlg::OnNoAnswer(int portNumber) {
+    m_receptionTimer.Stop();
+    m_progress->SetValue(0);
+    ShowWarningBox(this, wxString::FromUTF8(NoAnswerText(portNumber)));
+}
+
+void CUploadDlg::OnAnswerStopped(int portNumber, std::size_t length) {
+    m_receptionTimer.Stop();
+    ShowWarningBox(this, wxString::FromUTF8(StoppedAnswerText(portNumber, length)));
+}
+
+// The box says why the port failed; nothing more is waited for.
+void CUploadDlg::OnPortFailure(const std::string& text) {
+    m_receptionTimer.Stop();
+    ShowSystemErrorBox(wxString::FromUTF8(text));
 }
 
 void CUploadDlg::OnSave() {

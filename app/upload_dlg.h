@@ -5,10 +5,9 @@
 #include <string>
 
 #include "app/template_dialog.h"
-#include "app/ui_thread_port_owner.h"
+#include "app/ui_thread_runner.h"
 #include "app/wx_export_ui.h"
-#include "dump/dump_reception.h"
-#include "serial/comm_port.h"
+#include "transfer/detector_transfer.h"
 
 class wxChoice;
 class wxGauge;
@@ -22,17 +21,17 @@ class RecordListView;
 extern std::string s_browsePath;
 
 // The main dialog: the record list, the port and format lists, the progress bar, and the
-// serial port that fills the list from the detector.
-class CUploadDlg final : public TemplateDialog {
+// transfer that fills the list from the detector.
+class CUploadDlg final : public TemplateDialog, private TransferListener {
 public:
     // The exports talk to the operator through `exportUi` when given, else through wx dialogs.
     explicit CUploadDlg(wxWindow* parent, ExportUi* exportUi = nullptr);
     ~CUploadDlg() override;
 
-    // Start: opens the chosen port and starts its monitor; the request follows once the line is quiet.
+    // Start: a transfer from the chosen port; the request follows once the line is quiet.
     void OnStart();
     // One byte received from the detector, stored when it belongs to the answer.
-    void OnPortRxChar(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnPortRxChar(std::uint8_t byte) { m_transfer.StoreByte(byte); }
     // A look at the transfer under way: sends the request, or ends the transfer, when its time has come.
     void OnReceptionTick();
     // Save: writes the record list in the format chosen in the format list.
@@ -52,13 +51,17 @@ private:
     void SetUpControls();
     // Runs a button's handler; an error that ends the command is shown in a stop box.
     void DispatchCommand(void (CUploadDlg::*handler)());
-    void SendRequest();
-    void EndTransfer();
-    // The answer has ended: its records replace the list, after a question when it looks damaged.
-    void ShowAnswer();
-    void ShowWaiting();
-    void OnPortMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     bool OnEnter(wxWindow* focus) override;
+
+    void OnWaiting() override;
+    void OnProgress(std::size_t bytes) override;
+    // The answer's records replace the list, after a question when it looks damaged.
+    void OnAnswer(const DetectorDump& image, const AnswerFindings& findings) override;
+    void OnPortNotOpened(int portNumber, PortOpenFailure failure) override;
+    void OnLineNeverQuiet(int portNumber) override;
+    void OnNoAnswer(int portNumber) override;
+    void OnAnswerStopped(int portNumber, std::size_t length) override;
+    void OnPortFailure(const std::string& text) override;
 
     RecordListView* m_recordList = nullptr;
     wxGauge* m_progress = nullptr;
@@ -66,14 +69,12 @@ private:
     wxChoice* m_formatCombo = nullptr;
     WxExportUi m_wxExportUi;
     ExportUi& m_exportUi;
-    UiThreadPortOwner m_portOwner;  // outlives m_port, whose monitor calls it
-    CCommPort m_port;
     std::string m_exportFolder;
     wxIconBundle m_hIcon;
-    int m_transferPort = 0;  // the COM number of the transfer under way, whatever the port list shows since
-    DumpReception m_reception;
     wxTimer m_receptionTimer;  // runs while a transfer is under way
-    DumpReception::Clock::time_point m_lastPulse;
+    std::chrono::steady_clock::time_point m_lastPulse;
+    UiThreadRunner m_uiThread;  // outlives m_transfer, whose port monitor calls it
+    DetectorTransfer m_transfer;
 };
 
 }  // namespace velanto

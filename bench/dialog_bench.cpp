@@ -82,7 +82,7 @@ void BM_AnswerEndToPaintedList(benchmark::State& state) {
         state.PauseTiming();
         line.Request(dialog);
         for (const std::uint8_t byte : image) {
-            dialog.OnPortRxChar(byte, 1);
+            dialog.OnPortRxChar(byte);
         }
         Pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the quiet gap, and then some
@@ -105,7 +105,7 @@ void BM_OneByteWithProgress(benchmark::State& state) {
     line.Request(dialog);
     std::size_t count = 0;
     for (auto _ : state) {
-        dialog.OnPortRxChar(0, 1);
+        dialog.OnPortRxChar(0);
         if (++count == velanto::kDumpSize) {
             state.PauseTiming();
             line.Request(dialog);  // past a whole image the bar stands still: start the next answer

@@ -16,10 +16,11 @@ DetectorTransfer::DetectorTransfer(TransferListener& listener, OwnerThread& owne
 
 DetectorTransfer::~DetectorTransfer() { m_link->SignalShutdown(); }
 
+// A transfer under way is not ended first: the rest of its answer may take its full time to pass.
 void DetectorTransfer::Start(int portNumber) {
-    End();  // nothing of a transfer under way may time out while the port is reopened
     const PortOpenFailure failure = m_link->Open(portNumber, *this);
     if (failure != PortOpenFailure::None) {
+        End();
         m_listener.OnPortNotOpened(portNumber, failure);
         return;
     }

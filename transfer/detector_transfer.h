@@ -73,7 +73,7 @@ private:
     OwnerThread& m_ownerThread;
     std::function<Clock::time_point()> m_now;
     DumpReception m_reception;
-    int m_portNumber = 0;  // of the transfer under way, or of the last one
+    int m_portNumber = 0;                // of the transfer under way, or of the last one
     std::unique_ptr<SerialLink> m_link;  // last: its monitor, which calls this object, ends first
 };
 

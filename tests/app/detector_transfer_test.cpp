@@ -66,7 +66,7 @@ TEST_F(DetectorTransfer, StartFillsTheListWithTheRowsOfTheImageSent) {
 TEST_F(DetectorTransfer, AStrayByteBeforeTheRequestDoesNotShiftTheImage) {
     ASSERT_FALSE(StartSimulator({"--fast", "--records", "5", "--id", "4660"}).empty());
     CUploadDlg dialog(nullptr);
-    dialog.OnPortRxChar(0xA5, 1);  // left over from an earlier, broken transfer
+    dialog.OnPortRxChar(0xA5);  // left over from an earlier, broken transfer
     dialog.OnStart();
     ASSERT_TRUE(PumpEventsUntil([&] { return dialog.RecordList().RowCount() == 5; }, 30s));
     EXPECT_EQ(dialog.RecordList().CellText(0, 0), "4660");

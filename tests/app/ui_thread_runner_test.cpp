@@ -5,7 +5,7 @@
 #include <stop_token>
 #include <thread>
 
-#include "app/ui_thread_port_owner.h"
+#include "app/ui_thread_runner.h"
 #include "tests/app/gui_test_support.h"
 
 namespace velanto {
@@ -23,7 +23,7 @@ public:
     std::atomic<int> queued{0};
 };
 
-class UiThreadPortOwnerTest : public ::testing::Test {
+class UiThreadRunnerTest : public ::testing::Test {
 protected:
     // Waits, without handling anything on this thread, until a call has been handed over.
     void WaitUntilQueued() {
@@ -32,29 +32,32 @@ protected:
         }
     }
 
+    // A call from the monitor, as it hands over a byte.
+    void Handle(std::stop_token stop = {}) {
+        runner.RunAndWait([this] { ++handled; }, stop);
+    }
+
     WatchedWindow window;
     std::atomic<int> handled{0};
-    std::atomic<int> boxes{0};
-    UiThreadPortOwner owner{window, [this](unsigned, std::uintptr_t, std::intptr_t) { ++handled; },
-                            [this](const std::string&) { ++boxes; }};
+    UiThreadRunner runner{window};
 };
 
-TEST_F(UiThreadPortOwnerTest, ANotificationIsHandledOnTheUserInterfaceThreadBeforeTheSenderGoesOn) {
+TEST_F(UiThreadRunnerTest, ACallRunsOnTheUserInterfaceThreadBeforeTheCallerGoesOn) {
     std::atomic<bool> returned{false};
     std::thread monitor([&] {
-        owner.SendPortMessage(WM_PORT_RXCHAR, 0x55, 1, {});
+        Handle();
         EXPECT_EQ(handled.load(), 1);
-        owner.ShowSystemError("text", {});
-        EXPECT_EQ(boxes.load(), 1);
+        Handle();
+        EXPECT_EQ(handled.load(), 2);
         returned = true;
     });
     EXPECT_TRUE(PumpEventsUntil([&] { return returned.load(); }));
     monitor.join();
 }
 
-TEST_F(UiThreadPortOwnerTest, AStopWhileWaitingReturnsAndTheNotificationIsNeverHandled) {
+TEST_F(UiThreadRunnerTest, AStopWhileWaitingReturnsAndTheCallNeverRuns) {
     std::stop_source stop;
-    std::thread monitor([&] { owner.SendPortMessage(WM_PORT_RXCHAR, 1, 1, stop.get_token()); });
+    std::thread monitor([&] { Handle(stop.get_token()); });
     WaitUntilQueued();
     stop.request_stop();
     monitor.join();  // no event was pumped: only the stop can have released it
@@ -62,23 +65,20 @@ TEST_F(UiThreadPortOwnerTest, AStopWhileWaitingReturnsAndTheNotificationIsNeverH
     EXPECT_EQ(handled.load(), 0);
 }
 
-TEST_F(UiThreadPortOwnerTest, AfterDetachCallsReturnAtOnceUnhandled) {
-    std::thread waiting([&] { owner.SendPortMessage(WM_PORT_RXCHAR, 1, 1, {}); });
+TEST_F(UiThreadRunnerTest, AfterDetachCallsReturnAtOnceUnhandled) {
+    std::thread waiting([&] { Handle(); });
     WaitUntilQueued();
-    owner.Detach();
+    runner.Detach();
     waiting.join();
-    std::thread later([&] { owner.ShowSystemError("text", {}); });
+    std::thread later([&] { Handle(); });
     later.join();
     PumpEventsUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(handled.load(), 0);
-    EXPECT_EQ(boxes.load(), 0);
 }
 
-TEST_F(UiThreadPortOwnerTest, OnTheUserInterfaceThreadItselfTheCallRunsDirectly) {
-    owner.SendPortMessage(WM_PORT_RXCHAR, 1, 1, {});
-    owner.ShowSystemError("text", {});
+TEST_F(UiThreadRunnerTest, OnTheUserInterfaceThreadItselfTheCallRunsDirectly) {
+    Handle();
     EXPECT_EQ(handled.load(), 1);
-    EXPECT_EQ(boxes.load(), 1);
 }
 
 }  // namespace

@@ -115,6 +115,18 @@ TEST_F(Transfer, TheRequestGoesOutOnceOnAQuietLineAndTheWholeAnswerIsHandedOn) {
     EXPECT_FALSE(transfer.IsUnderWay());
 }
 
+TEST_F(Transfer, StartAgainMidAnswerLetsTheRestOfItPassHoweverLongAndAsksAgain) {
+    transfer.Start(2);
+    Pass(1s);
+    Answer(1000);
+    transfer.Start(2);
+    Answer(kDumpSize - 1000);  // some twelve seconds more of the first answer
+    Pass(1s);
+    EXPECT_EQ(link->sent, (std::vector<std::uint8_t>{kRequestByte, kRequestByte}));
+    EXPECT_TRUE(listener.heard.empty());
+    EXPECT_TRUE(transfer.IsUnderWay());
+}
+
 struct Fault {
     const char* what;
     std::function<void(Transfer&, FakeLink&)> play;
@@ -133,27 +145,28 @@ TEST_P(Faults, EachEndsTheTransferAndIsToldOnceWithItsPort) {
     EXPECT_FALSE(transfer.IsUnderWay());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Detector, Faults,
-    ::testing::Values(
-        Fault{"no answer", [](Transfer&, FakeLink&) {}, "COM2 no answer"},
-        Fault{"a line that never goes quiet", [](Transfer&, FakeLink& link) { link.busy = true; },
-              "COM2 never quiet"},
-        Fault{"an answer that stops",
-              [](Transfer& test, FakeLink&) {
-                  test.Pass(200ms);
-                  test.Answer(100);
-              },
-              "COM2 stopped after 100"},
-        Fault{"an answer too long",
-              [](Transfer& test, FakeLink&) {
-                  test.Pass(200ms);
-                  test.Answer(kDumpSize + 1);
-              },
-              "damaged answer of 16449"},
-        Fault{"a port call that fails",
-              [](Transfer&, FakeLink& link) { link.errorBox.ShowSystemError("WARNING:  ReadFile() Failed", {}); },
-              "WARNING:  ReadFile() Failed"}));
+INSTANTIATE_TEST_SUITE_P(Detector, Faults,
+                         ::testing::Values(Fault{"no answer", [](Transfer&, FakeLink&) {}, "COM2 no answer"},
+                                           Fault{"a line that never goes quiet",
+                                                 [](Transfer&, FakeLink& link) { link.busy = true; },
+                                                 "COM2 never quiet"},
+                                           Fault{"an answer that stops",
+                                                 [](Transfer& test, FakeLink&) {
+                                                     test.Pass(200ms);
+                                                     test.Answer(100);
+                                                 },
+                                                 "COM2 stopped after 100"},
+                                           Fault{"an answer too long",
+                                                 [](Transfer& test, FakeLink&) {
+                                                     test.Pass(200ms);
+                                                     test.Answer(kDumpSize + 1);
+                                                 },
+                                                 "damaged answer of 16449"},
+                                           Fault{"a port call that fails",
+                                                 [](Transfer&, FakeLink& link) {
+                                                     link.errorBox.ShowSystemError("WARNING:  ReadFile() Failed", {});
+                                                 },
+                                                 "WARNING:  ReadFile() Failed"}));
 
 TEST_F(Transfer, APortThatDoesNotOpenIsToldAndNothingIsSent) {
     for (const PortOpenFailure failure : {PortOpenFailure::Unavailable, PortOpenFailure::PermissionRefused}) {
