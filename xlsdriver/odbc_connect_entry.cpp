@@ -19,7 +19,7 @@ ConnectionAttributes DataSourceAttributes(const std::string& dataSource) {
     return attributes;
 }
 
-void Open(OdbcConnection& connection, const ConnectionAttributes& attributes) {
+void Open(DriverConnection& connection, const ConnectionAttributes& attributes) {
     std::lock_guard guard(connection.lock);
     if (connection.workbook) {
         throw DriverError("08002", "the connection is already open");
@@ -29,7 +29,7 @@ void Open(OdbcConnection& connection, const ConnectionAttributes& attributes) {
     connection.dataSource = options.dsn;
 }
 
-SQLRETURN SetNumber(OdbcConnection& connection, SQLINTEGER attribute, SQLULEN number) {
+SQLRETURN SetNumber(DriverConnection& connection, SQLINTEGER attribute, SQLULEN number) {
     switch (attribute) {
         case SQL_ATTR_LOGIN_TIMEOUT:
             connection.loginTimeout = static_cast<SQLUINTEGER>(number);  // connecting never waits
@@ -50,7 +50,7 @@ SQLRETURN SetNumber(OdbcConnection& connection, SQLINTEGER attribute, SQLULEN nu
     }
 }
 
-SQLULEN GetNumber(const OdbcConnection& connection, SQLINTEGER attribute) {
+SQLULEN GetNumber(const DriverConnection& connection, SQLINTEGER attribute) {
     switch (attribute) {
         case SQL_ATTR_LOGIN_TIMEOUT: return connection.loginTimeout;
         case SQL_ATTR_AUTOCOMMIT: return SQL_AUTOCOMMIT_ON;
@@ -68,7 +68,7 @@ SQLULEN GetNumber(const OdbcConnection& connection, SQLINTEGER attribute) {
 
 SQLRETURN SQLConnect(SQLHDBC connectionHandle, SQLCHAR* serverName, SQLSMALLINT nameLength, SQLCHAR*, SQLSMALLINT,
                      SQLCHAR*, SQLSMALLINT) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -82,7 +82,7 @@ SQLRETURN SQLConnect(SQLHDBC connectionHandle, SQLCHAR* serverName, SQLSMALLINT 
 SQLRETURN SQLDriverConnect(SQLHDBC connectionHandle, SQLHWND, SQLCHAR* inString, SQLSMALLINT inLength,
                            SQLCHAR* outString, SQLSMALLINT outCapacity, SQLSMALLINT* outLength,
                            SQLUSMALLINT completion) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -106,7 +106,7 @@ SQLRETURN SQLDriverConnect(SQLHDBC connectionHandle, SQLHWND, SQLCHAR* inString,
 // Writes the workbook. When that fails the connection stays open with everything in it,
 // so that the application may free space and disconnect again, or roll back to give it up.
 SQLRETURN SQLDisconnect(SQLHDBC connectionHandle) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -123,7 +123,7 @@ SQLRETURN SQLDisconnect(SQLHDBC connectionHandle) {
 }
 
 SQLRETURN SQLSetConnectAttr(SQLHDBC connectionHandle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -137,7 +137,7 @@ SQLRETURN SQLSetConnectAttr(SQLHDBC connectionHandle, SQLINTEGER attribute, SQLP
 
 SQLRETURN SQLGetConnectAttr(SQLHDBC connectionHandle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER capacity,
                             SQLINTEGER* length) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -160,7 +160,7 @@ SQLRETURN SQLGetConnectAttr(SQLHDBC connectionHandle, SQLINTEGER attribute, SQLP
 // one exception: a rollback on a connection whose disconnect could not write the workbook
 // gives up what it holds, so that the application can disconnect and free it.
 SQLRETURN SQLEndTran(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT completionType) {
-    OdbcHandle* target = AsAnyHandle(handleType, handle);
+    DriverHandle* target = AsAnyHandle(handleType, handle);
     if (!target || handleType == SQL_HANDLE_STMT) {
         return SQL_INVALID_HANDLE;
     }
@@ -168,7 +168,7 @@ SQLRETURN SQLEndTran(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT compl
         if (completionType != SQL_COMMIT && completionType != SQL_ROLLBACK) {
             throw DriverError("HY012", "invalid transaction operation code");
         }
-        if (OdbcConnection* connection = AsConnection(handle); connection && completionType == SQL_ROLLBACK) {
+        if (DriverConnection* connection = AsConnection(handle); connection && completionType == SQL_ROLLBACK) {
             std::lock_guard guard(connection->lock);
             if (connection->workbook) {
                 connection->workbook->GiveUpUnsaved();

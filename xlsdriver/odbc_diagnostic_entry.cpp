@@ -24,7 +24,7 @@ const char* Origin(const std::string& sqlstate, bool subclass) {
 
 SQLRETURN SQLGetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, SQLCHAR* sqlstate,
                         SQLINTEGER* nativeError, SQLCHAR* message, SQLSMALLINT capacity, SQLSMALLINT* length) {
-    OdbcHandle* target = AsAnyHandle(handleType, handle);
+    DriverHandle* target = AsAnyHandle(handleType, handle);
     if (!target) {
         return SQL_INVALID_HANDLE;
     }
@@ -46,7 +46,7 @@ SQLRETURN SQLGetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT nu
 
 SQLRETURN SQLGetDiagField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
                           SQLPOINTER value, SQLSMALLINT capacity, SQLSMALLINT* length) {
-    OdbcHandle* target = AsAnyHandle(handleType, handle);
+    DriverHandle* target = AsAnyHandle(handleType, handle);
     if (!target) {
         return SQL_INVALID_HANDLE;
     }
@@ -64,7 +64,7 @@ SQLRETURN SQLGetDiagField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT 
                 *static_cast<SQLRETURN*>(value) = diagnostics.ReturnCode();
             return SQL_SUCCESS;
         case SQL_DIAG_ROW_COUNT: {
-            const OdbcStatement* statement = AsStatement(handle);
+            const DriverStatement* statement = AsStatement(handle);
             if (!statement)
                 return SQL_ERROR;
             if (value)
@@ -108,9 +108,9 @@ SQLRETURN SQLGetDiagField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT 
 // The ODBC 2 call: the next record of the most specific handle given.
 SQLRETURN SQLError(SQLHENV environmentHandle, SQLHDBC connectionHandle, SQLHSTMT statementHandle, SQLCHAR* sqlstate,
                    SQLINTEGER* nativeError, SQLCHAR* message, SQLSMALLINT capacity, SQLSMALLINT* length) {
-    OdbcHandle* target = statementHandle    ? static_cast<OdbcHandle*>(AsStatement(statementHandle))
-                         : connectionHandle ? static_cast<OdbcHandle*>(AsConnection(connectionHandle))
-                                            : static_cast<OdbcHandle*>(AsEnvironment(environmentHandle));
+    DriverHandle* target = statementHandle    ? static_cast<DriverHandle*>(AsStatement(statementHandle))
+                           : connectionHandle ? static_cast<DriverHandle*>(AsConnection(connectionHandle))
+                                              : static_cast<DriverHandle*>(AsEnvironment(environmentHandle));
     if (!target) {
         return SQL_INVALID_HANDLE;
     }

@@ -6,20 +6,20 @@ using namespace velanto;
 
 namespace {
 
-SQLRETURN AllocateStatement(OdbcConnection& connection, SQLHANDLE* output) {
+SQLRETURN AllocateStatement(DriverConnection& connection, SQLHANDLE* output) {
     return Guarded(connection, [&] {
         std::lock_guard guard(connection.lock);
         if (!connection.workbook) {
             throw DriverError("08003", "the connection is not open");
         }
-        connection.statements.push_back(std::make_unique<OdbcStatement>(connection));
+        connection.statements.push_back(std::make_unique<DriverStatement>(connection));
         *output = connection.statements.back().get();
         return SQL_SUCCESS;
     });
 }
 
-void FreeStatement(OdbcStatement* statement) {
-    OdbcConnection& connection = statement->connection;
+void FreeStatement(DriverStatement* statement) {
+    DriverConnection& connection = statement->connection;
     std::lock_guard guard(connection.lock);
     connection.statements.remove_if([&](const auto& owned) { return owned.get() == statement; });
 }
@@ -33,20 +33,20 @@ SQLRETURN SQLAllocHandle(SQLSMALLINT handleType, SQLHANDLE inputHandle, SQLHANDL
     *outputHandle = SQL_NULL_HANDLE;
     switch (handleType) {
         case SQL_HANDLE_ENV:
-            *outputHandle = new (std::nothrow) OdbcEnvironment();
+            *outputHandle = new (std::nothrow) DriverEnvironment();
             return *outputHandle ? SQL_SUCCESS : SQL_ERROR;
         case SQL_HANDLE_DBC: {
-            OdbcEnvironment* environment = AsEnvironment(inputHandle);
+            DriverEnvironment* environment = AsEnvironment(inputHandle);
             if (!environment) {
                 return SQL_INVALID_HANDLE;
             }
             return Guarded(*environment, [&]() -> SQLRETURN {
-                *outputHandle = new OdbcConnection();
+                *outputHandle = new DriverConnection();
                 return SQL_SUCCESS;
             });
         }
         case SQL_HANDLE_STMT: {
-            OdbcConnection* connection = AsConnection(inputHandle);
+            DriverConnection* connection = AsConnection(inputHandle);
             return connection ? AllocateStatement(*connection, outputHandle) : SQL_INVALID_HANDLE;
         }
         default: return SQL_ERROR;
@@ -68,7 +68,7 @@ SQLRETURN SQLFreeHandle(SQLSMALLINT handleType, SQLHANDLE handle) {
 }
 
 SQLRETURN SQLFreeStmt(SQLHSTMT statementHandle, SQLUSMALLINT option) {
-    OdbcStatement* statement = AsStatement(statementHandle);
+    DriverStatement* statement = AsStatement(statementHandle);
     if (!statement) {
         return SQL_INVALID_HANDLE;
     }
@@ -85,7 +85,7 @@ SQLRETURN SQLFreeStmt(SQLHSTMT statementHandle, SQLUSMALLINT option) {
 }
 
 SQLRETURN SQLSetEnvAttr(SQLHENV environmentHandle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-    OdbcEnvironment* environment = AsEnvironment(environmentHandle);
+    DriverEnvironment* environment = AsEnvironment(environmentHandle);
     if (!environment) {
         return SQL_INVALID_HANDLE;
     }
@@ -107,7 +107,7 @@ SQLRETURN SQLSetEnvAttr(SQLHENV environmentHandle, SQLINTEGER attribute, SQLPOIN
 
 SQLRETURN SQLGetEnvAttr(SQLHENV environmentHandle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                         SQLINTEGER* length) {
-    OdbcEnvironment* environment = AsEnvironment(environmentHandle);
+    DriverEnvironment* environment = AsEnvironment(environmentHandle);
     if (!environment) {
         return SQL_INVALID_HANDLE;
     }

@@ -11,7 +11,7 @@ namespace {
 
 using InfoValue = std::variant<std::string, SQLUSMALLINT, SQLUINTEGER>;
 
-std::optional<InfoValue> ConnectionInfo(const OdbcConnection& connection, SQLUSMALLINT type) {
+std::optional<InfoValue> ConnectionInfo(const DriverConnection& connection, SQLUSMALLINT type) {
     const bool open = connection.workbook != nullptr;
     switch (type) {
         case SQL_DATA_SOURCE_NAME: return connection.dataSource;
@@ -142,7 +142,7 @@ std::optional<InfoValue> DriverInfo(SQLUSMALLINT type) {
     }
 }
 
-SQLRETURN ReturnInfo(OdbcConnection& connection, const InfoValue& info, SQLPOINTER value, SQLSMALLINT capacity,
+SQLRETURN ReturnInfo(DriverConnection& connection, const InfoValue& info, SQLPOINTER value, SQLSMALLINT capacity,
                      SQLSMALLINT* length) {
     if (const auto* text = std::get_if<std::string>(&info)) {
         return OutputText(connection.diagnostics, *text, value, capacity, length);
@@ -179,7 +179,7 @@ bool Implemented(SQLUSMALLINT function) {
 
 SQLRETURN SQLGetInfo(SQLHDBC connectionHandle, SQLUSMALLINT infoType, SQLPOINTER value, SQLSMALLINT capacity,
                      SQLSMALLINT* length) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }
@@ -197,7 +197,7 @@ SQLRETURN SQLGetInfo(SQLHDBC connectionHandle, SQLUSMALLINT infoType, SQLPOINTER
 }
 
 SQLRETURN SQLGetFunctions(SQLHDBC connectionHandle, SQLUSMALLINT function, SQLUSMALLINT* supported) {
-    OdbcConnection* connection = AsConnection(connectionHandle);
+    DriverConnection* connection = AsConnection(connectionHandle);
     if (!connection) {
         return SQL_INVALID_HANDLE;
     }

@@ -8,12 +8,12 @@ namespace {
 
 template <typename Body>
 SQLRETURN OnStatement(SQLHSTMT handle, Body&& body) {
-    OdbcStatement* statement = AsStatement(handle);
+    DriverStatement* statement = AsStatement(handle);
     return statement ? Guarded(*statement, [&]() -> SQLRETURN { return body(*statement); }) : SQL_INVALID_HANDLE;
 }
 
-SQLRETURN Run(OdbcStatement& statement, const SqlStatement& parsed) {
-    OdbcConnection& connection = statement.connection;
+SQLRETURN Run(DriverStatement& statement, const SqlStatement& parsed) {
+    DriverConnection& connection = statement.connection;
     std::lock_guard guard(connection.lock);
     if (!connection.workbook) {
         throw DriverError("08003", "the connection is not open");
@@ -37,14 +37,14 @@ std::optional<SQLULEN> FixedValue(SQLINTEGER attribute) {
 }  // namespace
 
 SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         statement.prepared.reset();
         return Run(statement, ParseSql(InputText(text, length)));
     });
 }
 
 SQLRETURN SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         statement.prepared.reset();
         statement.prepared = ParseSql(InputText(text, length));
         return SQL_SUCCESS;
@@ -52,7 +52,7 @@ SQLRETURN SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
 }
 
 SQLRETURN SQLExecute(SQLHSTMT handle) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         if (!statement.prepared) {
             throw DriverError("HY010", "no statement has been prepared");
         }
@@ -61,7 +61,7 @@ SQLRETURN SQLExecute(SQLHSTMT handle) {
 }
 
 SQLRETURN SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
-    return OnStatement(handle, [&](OdbcStatement&) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement&) -> SQLRETURN {
         if (count) {
             *count = 0;
         }
@@ -70,7 +70,7 @@ SQLRETURN SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
 }
 
 SQLRETURN SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         if (count) {
             *count = statement.rowCount;
         }
@@ -80,25 +80,25 @@ SQLRETURN SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
 
 SQLRETURN SQLFetch(SQLHSTMT handle) {
     return OnStatement(
-        handle, [&](OdbcStatement&) -> SQLRETURN { throw DriverError("24000", "the statement has no result set"); });
+        handle, [&](DriverStatement&) -> SQLRETURN { throw DriverError("24000", "the statement has no result set"); });
 }
 
 SQLRETURN SQLCloseCursor(SQLHSTMT handle) {
     return OnStatement(
-        handle, [&](OdbcStatement&) -> SQLRETURN { throw DriverError("24000", "the statement has no open cursor"); });
+        handle, [&](DriverStatement&) -> SQLRETURN { throw DriverError("24000", "the statement has no open cursor"); });
 }
 
 SQLRETURN SQLMoreResults(SQLHSTMT handle) {
-    return OnStatement(handle, [&](OdbcStatement&) -> SQLRETURN { return SQL_NO_DATA; });
+    return OnStatement(handle, [&](DriverStatement&) -> SQLRETURN { return SQL_NO_DATA; });
 }
 
 // Statements finish before their call returns, so there is nothing to cancel.
 SQLRETURN SQLCancel(SQLHSTMT handle) {
-    return OnStatement(handle, [&](OdbcStatement&) -> SQLRETURN { return SQL_SUCCESS; });
+    return OnStatement(handle, [&](DriverStatement&) -> SQLRETURN { return SQL_SUCCESS; });
 }
 
 SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         const auto number = reinterpret_cast<SQLULEN>(value);
         if (const std::optional<SQLULEN> fixed = FixedValue(attribute)) {
             if (number != *fixed) {
@@ -121,7 +121,7 @@ SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value
 }
 
 SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER, SQLINTEGER* length) {
-    return OnStatement(handle, [&](OdbcStatement& statement) -> SQLRETURN {
+    return OnStatement(handle, [&](DriverStatement& statement) -> SQLRETURN {
         SQLULEN number = FixedValue(attribute).value_or(0);
         switch (attribute) {
             case SQL_ATTR_QUERY_TIMEOUT: number = statement.queryTimeout; break;

@@ -16,7 +16,7 @@ std::string InputText(const SQLCHAR* text, SQLINTEGER length) {
     return std::string(chars, static_cast<std::size_t>(length));
 }
 
-OdbcHandle* AsAnyHandle(SQLSMALLINT handleType, SQLHANDLE handle) {
+DriverHandle* AsAnyHandle(SQLSMALLINT handleType, SQLHANDLE handle) {
     switch (handleType) {
         case SQL_HANDLE_ENV: return AsEnvironment(handle);
         case SQL_HANDLE_DBC: return AsConnection(handle);

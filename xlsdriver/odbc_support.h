@@ -15,7 +15,7 @@ namespace velanto {
 // DriverError or any other exception becomes a diagnostic record and SQL_ERROR, so that
 // no exception ever leaves the library.
 template <typename Body>
-SQLRETURN Guarded(OdbcHandle& handle, Body&& body) {
+SQLRETURN Guarded(DriverHandle& handle, Body&& body) {
     handle.diagnostics.Clear();
     SQLRETURN result = SQL_ERROR;
     try {

@@ -17,7 +17,7 @@ bool PumpEventsUntil(const std::function<bool()>& done,
                      std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
 // Answers every modal dialog at once instead of showing it, and records what was shown.
-// Dialogs of the types passed to `RunForReal` are shown as usual.
+// Dialogs for which `runForReal` holds are shown as usual.
 class ModalRecorder final : public wxModalDialogHook {
 public:
     struct Shown {
