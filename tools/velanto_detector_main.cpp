@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "descriptor/unique_descriptor.h"
 #include "dump/detector_dump.h"
+#include "os/unique_descriptor.h"
 #include "serial/device_map_posix.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
