@@ -9,7 +9,7 @@
 
 #include "export/export_ui.h"
 #include "export/odbc_api.h"
-#include "export/shared_library.h"
+#include "os/shared_library.h"
 
 namespace velanto {
 

@@ -1,13 +1,13 @@
 #include "export/spreadsheet_export.h"
 
 #include <array>
-#include <filesystem>
 
-#include "export/file_system.h"
-#include "export/local_time.h"
 #include "export/odbc_database.h"
 #include "export/odbc_runtime.h"
 #include "export/staged_file.h"
+#include "os/file_system.h"
+#include "os/path_folders.h"
+#include "os/local_time.h"
 
 namespace velanto {
 namespace {
@@ -55,9 +55,7 @@ void WriteTable(OdbcRuntime& odbc, const std::string& connectionString, const Re
 // Whether a new file can take the place of the entry at `path`: it is no folder, nothing keeps
 // it from being deleted, and its folder takes new names.
 bool CanBeReplaced(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return EntryAt(path) == EntryKind::Other && EntryMayBeReplaced(path) &&
-           FolderTakesNewEntries(folder.empty() ? "." : folder);
+    return EntryAt(path) == EntryKind::Other && EntryMayBeReplaced(path) && FolderTakesNewEntries(FolderOf(path));
 }
 
 }  // namespace
@@ -136,11 +134,7 @@ bool PromptSpreadsheetPath(std::string& targetPath, ExportUi& ui) {
 }
 
 bool EnsurePathExists(const std::string& path) {
-    for (std::size_t i = 1; i < path.size(); ++i) {
-        if (IsPathSeparator(path[i])) {
-            CreateFolder(path.substr(0, i));  // there already, or not allowed: the test below tells
-        }
-    }
+    CreateFolderChain(FolderOf(path));  // there already, or not allowed: the test below tells
     return EntryAt(path) != EntryKind::None;
 }
 

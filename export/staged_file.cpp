@@ -3,17 +3,13 @@
 #include <filesystem>
 
 #include "export/export_error.h"
-#include "export/file_system.h"
+#include "os/file_system.h"
+#include "os/path_folders.h"
 
 namespace velanto {
 namespace {
 
 constexpr const char* kStagedName = "export.xls";
-
-std::string FolderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
 
 }  // namespace
 

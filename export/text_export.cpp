@@ -5,9 +5,10 @@
 #include <optional>
 
 #include "export/export_error.h"
-#include "export/file_system.h"
-#include "export/gbk_text.h"
-#include "export/local_time.h"
+#include "os/file_system.h"
+#include "os/path_folders.h"
+#include "os/gbk_text.h"
+#include "os/local_time.h"
 
 namespace velanto {
 namespace {
@@ -80,17 +81,6 @@ std::string TextRowLine(const RecordTable& list, std::size_t row, std::size_t co
         line += kCellGap;
     }
     return line + kLineEnd;
-}
-
-void CreateFolderChain(const std::string& folder) {
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (IsPathSeparator(folder[i])) {
-            CreateFolder(folder.substr(0, i + 1));
-        }
-    }
-    if (!folder.empty()) {
-        CreateFolder(folder);
-    }
 }
 
 void SaveAsText(const RecordTable& list, const std::string& folder, ExportUi& ui) {

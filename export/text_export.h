@@ -18,10 +18,6 @@ std::string TextTimeLine(const std::tm& localTime);
 // The row's cells, each followed by five spaces, then CR LF; in code page 936.
 std::string TextRowLine(const RecordTable& list, std::size_t row, std::size_t columns);
 
-// Creates `folder` and each missing parent: every prefix that ends in a folder separator, then
-// the whole path. Failures (the folder is there already, not allowed) are ignored.
-void CreateFolderChain(const std::string& folder);
-
 // Writes the record list into the first free name atp00.txt to atp99.txt of `folder` (made the
 // current directory, and created when missing; of the current directory when `folder` is
 // empty). Failures to create the file are told in a message box; a folder that cannot be

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 cmake -S . -B out/build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELANTO_BENCH=ON > /dev/null
 cmake --build out/build-release -j "$(nproc)"
-source tools/virtual_display.sh
+source tests/harness/virtual_display.sh
 for bench in out/build-release/bench/*_bench; do
     on_virtual_display 1280x1024x24 "$bench" "$@"
 done

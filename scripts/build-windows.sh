@@ -148,7 +148,7 @@ run_tests_under_wine() {
 }
 
 if $run_tests; then
-    source tools/virtual_display.sh
+    source tests/harness/virtual_display.sh
     started=$SECONDS
     status=0
     on_virtual_display 1024x768x24 run_tests_under_wine 2>&1 | tee "$out/ctest.log" || status=1

@@ -7,7 +7,7 @@ scripts/bootstrap.sh xdotool imagemagick
 cmake -S . -B out/build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build out/build -j "$(nproc)" --target velanto velanto-detector
 mkdir -p docs
-source tools/virtual_display.sh
+source tests/harness/virtual_display.sh
 on_virtual_display 1024x800x24 bash -c '
     set -euo pipefail
     export XDG_CONFIG_HOME=$(mktemp -d)

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
-source tools/virtual_display.sh
+source tests/harness/virtual_display.sh
 jobs=$(nproc)
 # The dialog tests run on a virtual display; the desktop libraries keep some memory for the
 # life of the process, which the leak checker is told about.

@@ -3,12 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
-#include "export/file_system.h"
+#include "os/whole_file.h"
 
 namespace velanto {
 namespace {
@@ -41,53 +40,6 @@ void RefuseAnythingButAFile(const std::filesystem::path& path) {
     }
 }
 
-// A new file under a short hidden name in the folder of `path`, removed unless kept.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::filesystem::path& path) {
-        std::random_device random;
-        const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            m_path = folder / (".velanto-dump-" + std::to_string(random()) + ".part");
-            m_file = std::make_unique<NewFile>(m_path.string());
-            // Only a name that another entry holds is worth another try.
-            if (m_file->IsOpen() || EntryAt(m_path.string()) == EntryKind::None) {
-                break;
-            }
-        }
-        if (!m_file->IsOpen()) {
-            throw FileError(folder, "no new file can be made in this folder");
-        }
-    }
-    ~TemporaryFile() {
-        if (!m_kept) {
-            m_file.reset();
-            std::error_code ignored;
-            std::filesystem::remove(m_path, ignored);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    // Writes the bytes and closes the file.
-    void WriteAndClose(const std::uint8_t* bytes, std::size_t size) {
-        FailureCause cause = m_file->Write({reinterpret_cast<const char*>(bytes), size});
-        if (cause.empty()) {
-            cause = m_file->Close();
-        }
-        if (!cause.empty()) {
-            throw FileError(m_path, cause);
-        }
-    }
-    const std::filesystem::path& Path() const { return m_path; }
-    void Keep() { m_kept = true; }
-
-private:
-    std::filesystem::path m_path;
-    std::unique_ptr<NewFile> m_file;
-    bool m_kept = false;
-};
-
 }  // namespace
 
 DetectorDump LoadDumpFile(const std::filesystem::path& path) {
@@ -113,14 +65,10 @@ DetectorDump LoadDumpFile(const std::filesystem::path& path) {
 
 void SaveDumpFile(const std::filesystem::path& path, const DetectorDump& image) {
     RefuseAnythingButAFile(path);
-    TemporaryFile temporary(path);
-    temporary.WriteAndClose(image.data(), image.size());
-    std::error_code error;
-    std::filesystem::rename(temporary.Path(), path, error);
-    if (error) {
-        throw FileError(path, error.message());
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+    if (const FailureCause cause = WriteFileWhole(path.string(), bytes); !cause.empty()) {
+        throw std::runtime_error(cause);
     }
-    temporary.Keep();
 }
 
 }  // namespace velanto

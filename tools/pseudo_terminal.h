@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "descriptor/unique_descriptor.h"
+#include "os/unique_descriptor.h"
 
 namespace velanto {
 

@@ -20,11 +20,11 @@
 #include <utility>
 #include <vector>
 
-#include "descriptor/unique_descriptor.h"
 #include "dump/detector_dump.h"
 #include "dump/detector_protocol.h"
-#include "serial/line_attributes_posix.h"
+#include "os/unique_descriptor.h"
 #include "serial/device_map_posix.h"
+#include "serial/line_attributes_posix.h"
 #include "tools/dump_file.h"
 #include "tools/dump_generator.h"
 #include "tools/option_parser.h"

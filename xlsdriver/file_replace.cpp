@@ -8,6 +8,9 @@
 #include <random>
 #include <system_error>
 
+// The driver is loaded into other programs and links nothing of velanto's; this is its own copy
+// of os/whole_file.cpp, with the descriptor owner and write loop of os/unique_descriptor.h, and
+// with a placement that never replaces.
 namespace velanto {
 namespace {
 
@@ -15,8 +18,7 @@ namespace {
     throw std::system_error(error, std::generic_category(), what);
 }
 
-// A descriptor that is closed when it goes out of scope. The driver, loaded into other programs,
-// keeps its own rather than sharing the application's.
+// A descriptor that is closed when it goes out of scope.
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}

@@ -8,6 +8,7 @@
 
 #include "xlsdriver/driver_error.h"
 #include "xlsdriver/odbc_handles.h"
+#include "xlsdriver/utf8.h"
 
 namespace velanto {
 
@@ -37,7 +38,7 @@ std::string InputText(const SQLCHAR* text, SQLINTEGER length);
 // How much of `value` fits in `limit` bytes without cutting a UTF-8 character.
 inline std::size_t FittingBytes(const std::string& value, std::size_t limit) {
     std::size_t fitting = std::min(value.size(), limit);
-    while (fitting < value.size() && fitting > 0 && (static_cast<unsigned char>(value[fitting]) & 0xC0) == 0x80) {
+    while (fitting < value.size() && fitting > 0 && IsUtf8Continuation(value[fitting])) {
         --fitting;
     }
     return fitting;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "xlsdriver/driver_error.h"
+#include "xlsdriver/utf8.h"
 
 namespace velanto {
 namespace {
@@ -214,11 +215,11 @@ private:
         // Positions count characters, not bytes, from 1.
         const std::size_t character = 1 + static_cast<std::size_t>(std::count_if(
                                               m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(pos),
-                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+                                              [](char c) { return !IsUtf8Continuation(c); }));
         std::string found = "the end of the statement";
         if (pos < m_text.size()) {
             std::size_t end = std::min(m_text.size(), pos + 20);
-            while (end < m_text.size() && (static_cast<unsigned char>(m_text[end]) & 0xC0) == 0x80)
+            while (end < m_text.size() && IsUtf8Continuation(m_text[end]))
                 ++end;
             found = "\"" + std::string(m_text.substr(pos, end - pos)) + (end < m_text.size() ? "...\"" : "\"");
         }

@@ -27,11 +27,10 @@ bool DecodeOne(std::string_view text, std::size_t& pos, char32_t& codePoint) {
         return false;
     }
     for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<std::uint8_t>(text[pos + i]);
-        if ((next & 0xC0) != 0x80) {
+        if (!IsUtf8Continuation(text[pos + i])) {
             return false;
         }
-        codePoint = codePoint << 6 | (next & 0x3F);
+        codePoint = codePoint << 6 | (static_cast<std::uint8_t>(text[pos + i]) & 0x3F);
     }
     pos += length;
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;

@@ -9,7 +9,7 @@
 # Valgrind's memory checker, which must find no invalid access and no leak.
 set -u
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
-    source "$(dirname "$0")/../../tools/virtual_display.sh"
+    source "$(dirname "$0")/../harness/virtual_display.sh"
     export VELANTO_E2E_DISPLAY=1
     on_virtual_display 1280x1024x24 bash "$0" "$@"
     exit
@@ -23,7 +23,7 @@ export GSETTINGS_BACKEND=memory  # no desktop settings service on the test displ
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
 source "$here/../saved_files.sh"
-source "$here/../../tools/operator.sh"
+source "$here/../harness/operator.sh"
 trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
 memcheck=(valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
           --errors-for-leak-kinds=definite --child-silent-after-fork=yes --num-callers=40

@@ -11,7 +11,7 @@
 # installed program's window (velanto's own unless given).
 set -u
 if [ -z "${VELANTO_INSTALLER_DISPLAY:-}" ]; then  # a display of its own for the windows
-    source "$(dirname "$0")/../../tools/virtual_display.sh"
+    source "$(dirname "$0")/../harness/virtual_display.sh"
     export VELANTO_INSTALLER_DISPLAY=1
     on_virtual_display 1280x1024x24 bash "$0" "$@"
     exit

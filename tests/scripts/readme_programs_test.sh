@@ -6,7 +6,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
 cd "$here/../.."
-source tools/virtual_display.sh
+source tests/harness/virtual_display.sh
 patience=${VELANTO_PATIENCE:-600}  # seconds for a script's first window: it may build velanto first
 
 velanto_window() { xdotool search --onlyvisible --name '^Data updating program' 2>/dev/null | head -n 1; }

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "descriptor/unique_descriptor.h"
+#include "os/unique_descriptor.h"
 
 extern char** environ;
 

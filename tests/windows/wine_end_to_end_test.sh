@@ -15,7 +15,7 @@ set -u
 cd "$(dirname "$0")/../.."
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
     scripts/bootstrap.sh wine wine64 xdotool
-    source tools/virtual_display.sh
+    source tests/harness/virtual_display.sh
     export VELANTO_E2E_DISPLAY=1
     on_virtual_display 1024x768x24 bash "$0" "$@"
     exit
@@ -26,7 +26,7 @@ ODBCSYSINI=$(realpath "$4")
 source tests/check.sh
 source tests/saved_files.sh
 patience=120
-source tools/operator.sh
+source tests/harness/operator.sh
 trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
 
 # Debian's wine64 package keeps its loader out of the PATH.

@@ -1,4 +1,4 @@
-#include "export/file_system.h"
+#include "os/file_system.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "descriptor/unique_descriptor.h"
+#include "os/unique_descriptor.h"
 
 namespace velanto {
 namespace {

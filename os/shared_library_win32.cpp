@@ -1,4 +1,4 @@
-#include "export/shared_library.h"
+#include "os/shared_library.h"
 
 #include <windows.h>
 

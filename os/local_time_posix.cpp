@@ -1,4 +1,4 @@
-#include "export/local_time.h"
+#include "os/local_time.h"
 
 namespace velanto {
 

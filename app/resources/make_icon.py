@@ -171,7 +171,7 @@ def write_ico(path, images):
 
 
 def main():
-    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "resources")
+    root = os.path.dirname(os.path.abspath(__file__))
     images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
     icon32 = images[32]
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)

@@ -1,4 +1,4 @@
-#include "export/file_system.h"
+#include "os/file_system.h"
 
 #include <windows.h>
 

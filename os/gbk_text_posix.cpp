@@ -1,11 +1,11 @@
-#include "export/gbk_text.h"
+#include "os/gbk_text.h"
 
 #include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
 
-#include "export/utf8_units.h"
+#include "os/utf8_units.h"
 
 namespace velanto {
 namespace {

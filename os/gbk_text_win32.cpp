@@ -1,8 +1,8 @@
-#include "export/gbk_text.h"
+#include "os/gbk_text.h"
 
 #include <windows.h>
 
-#include "export/utf8_units.h"
+#include "os/utf8_units.h"
 
 namespace velanto {
 namespace {

@@ -1,0 +1,44 @@
+#include "os/whole_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/scratch_folder.h"
+
+namespace velanto {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::size_t EntryCount(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+TEST(WriteFileWhole, TheTargetHoldsTheNewBytesAloneAndNoOtherFileStays) {
+    testing::ScratchFolder scratch;
+    std::ofstream(scratch / "old.bin") << "old contents, longer than the new";
+    const std::string bytes = "new\r\n" + std::string(100000, '\0');
+    for (const char* name : {"new.bin", "old.bin"}) {
+        EXPECT_EQ(WriteFileWhole((scratch / name).string(), bytes), "") << name;
+        EXPECT_TRUE(testing::ReadFile(scratch / name) == bytes) << name;
+    }
+    EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+}
+
+TEST(WriteFileWhole, AFailureNamesTheFileAndLeavesTheFolderAsItWas) {
+    testing::ScratchFolder scratch;
+    fs::create_directory(scratch / "folder.bin");
+    const fs::path missing = scratch / "missing" / "a.bin";
+    const FailureCause intoNoFolder = WriteFileWhole(missing.string(), "bytes");
+    EXPECT_NE(intoNoFolder.find(missing.parent_path().string()), std::string::npos) << intoNoFolder;
+    const fs::path folder = scratch / "folder.bin";
+    const FailureCause overAFolder = WriteFileWhole(folder.string(), "bytes");
+    EXPECT_NE(overAFolder.find(folder.string()), std::string::npos) << overAFolder;
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(EntryCount(scratch.Path()), 1u);
+}
+
+}  // namespace
+}  // namespace velanto
