@@ -8,7 +8,6 @@
 #include <string>
 
 #include "dump/detector_dump.h"
-#include "serial/comm_port.h"
 #include "transfer/dump_reception.h"
 #include "transfer/owner_thread.h"
 #include "transfer/serial_link.h"
