@@ -5,9 +5,18 @@
 # faults along the way, each ending with the dialog still usable.
 #
 # Arguments: velanto, velanto-detector, velanto-dump, the folder of the driver's odbcinst.ini,
-# and optionally "memcheck": then only the transfer and both saves run, with velanto under
-# Valgrind's memory checker, which must find no invalid access and no leak.
+# then the group of scenarios to run (see the end of this script), each group on a display, a
+# detector and a velanto of its own, so that the groups may run side by side; without a group,
+# every group but memcheck runs, one after another. The group "memcheck" runs only the transfer
+# and both saves, with velanto under Valgrind's memory checker, which must find no invalid access
+# and no leak.
 set -u
+groups=(saves answers lines dialog)
+if [ $# -eq 4 ]; then
+    status=0
+    for group in "${groups[@]}"; do bash "$0" "$@" "$group" || status=1; done
+    exit $status
+fi
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
     source "$(dirname "$0")/../harness/virtual_display.sh"
     export VELANTO_E2E_DISPLAY=1
@@ -16,7 +25,7 @@ if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no oth
 fi
 velanto=$1 detector=$2 dump_tool=$3
 export ODBCSYSINI=$4
-mode=${5:-}
+mode=$5
 patience=60
 [ "$mode" = memcheck ] && patience=300
 export GSETTINGS_BACKEND=memory  # no desktop settings service on the test display
@@ -24,6 +33,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
 source "$here/../saved_files.sh"
 source "$here/../harness/operator.sh"
+export XDG_DATA_HOME=$work/data  # GTK's list of recent files, which every save adds to: one for each run
 trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
 memcheck=(valgrind --error-exitcode=99 --leak-check=full --show-leak-kinds=definite
           --errors-for-leak-kinds=definite --child-silent-after-fork=yes --num-callers=40
@@ -37,12 +47,21 @@ check_list_shows() {  # what, expected rows
     check "$1" wait_until "$patience" text_file_holds "$folder/atp00.txt" "$2"
 }
 
-transfer_and_save() {
-    expected_rows "$work/full" --records 2000 --id 321 --seed 5
-    start_detector --fast --records 2000 --id 321 --seed 5
+# velanto started, with a detector on COM1 that sends the image of the options given, and its
+# answer read: the list shows the rows of file $1, which velanto-dump decodes from that image.
+transfer() {  # file, then the image's options
+    local rows=$1; shift
+    expected_rows "$rows" "$@"
+    start_detector --fast "$@"
     if [ "$mode" = memcheck ]; then start_velanto "${memcheck[@]}"; else start_velanto; fi
     press start
     wait_for_answer 1
+}
+first_transfer() { transfer "$work/full" --records 2000 --id 321 --seed 5; }
+second_transfer() { transfer "$work/second" --records 1500 --id 77 --seed 9; }
+
+transfer_and_save() {
+    first_transfer
 
     mkdir -p "$work/saved"
     save_text_into "$work/saved"
@@ -332,27 +351,32 @@ memory_checked_close() {
     [ "$velanto_status" -eq 0 ] || cat "$work/memcheck.log"
     check "the memory checker finds nothing (status $velanto_status)" test "$velanto_status" -eq 0
 }
+velanto_closes() {
+    close_velanto
+    [ "$velanto_status" -eq 0 ] || cat "$work/velanto.log"
+    check "velanto ends with status 0 (status $velanto_status)" test "$velanto_status" -eq 0
+}
 
-scenario transfer_and_save
-if [ "$mode" = memcheck ]; then
-    scenario memory_checked_close
-else
-    scenario save_into_a_folder_nobody_may_write
-    scenario save_workbook_with_a_semicolon
-    scenario replace_a_workbook_named_without_its_extension
-    scenario start_again_mid_transfer
-    scenario damaged_answer_is_shown_only_on_yes
-    scenario no_answer_and_a_stopped_answer_are_reported
-    scenario a_line_that_never_goes_quiet_is_reported
-    scenario detector_hangs_up_mid_transfer
-    scenario busy_port
-    scenario not_a_line_leaves_velanto_idle
-    scenario close_mid_transfer
-    scenario permission_refused
-    scenario enter_in_the_port_list
-    scenario help_book_missing
-    scenario help_book_opens
-    scenario about_box_from_the_menu
-    scenario list_selection_follows_the_focus
-fi
-finish "end to end${mode:+ ($mode)}"
+# Each group begins with a velanto of its own, whose list shows what the group's first scenario
+# expects, and ends with no velanto left; the groups take about the same time.
+case $mode in
+    memcheck)
+        scenarios=(transfer_and_save memory_checked_close) ;;
+    saves)
+        scenarios=(transfer_and_save save_into_a_folder_nobody_may_write save_workbook_with_a_semicolon
+                   replace_a_workbook_named_without_its_extension velanto_closes) ;;
+    answers)
+        scenarios=(second_transfer damaged_answer_is_shown_only_on_yes no_answer_and_a_stopped_answer_are_reported
+                   a_line_that_never_goes_quiet_is_reported velanto_closes) ;;
+    lines)
+        scenarios=(first_transfer detector_hangs_up_mid_transfer busy_port not_a_line_leaves_velanto_idle
+                   close_mid_transfer permission_refused enter_in_the_port_list help_book_missing help_book_opens) ;;
+    dialog)
+        scenarios=(first_transfer start_again_mid_transfer velanto_closes about_box_from_the_menu
+                   list_selection_follows_the_focus) ;;
+    *)
+        echo "no group \"$mode\": the groups are ${groups[*]} and memcheck" >&2
+        exit 2 ;;
+esac
+for each in "${scenarios[@]}"; do scenario "$each"; done
+finish "end to end ($mode)"
