@@ -1,0 +1,154 @@
+#include "store/record_store.h"
+
+#include <array>
+#include <vector>
+
+#include "store/kept_record.h"
+
+namespace velanto {
+namespace {
+
+// "VLRC": marks a file as a records database, whatever its version.
+constexpr std::int64_t kApplicationId = 0x564C5243;
+// The detector number of a program name that holds for every detector.
+constexpr std::int64_t kEveryDetector = -1;
+
+// The steps from each version to the next; step k makes version k + 1.
+constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {R"(
+CREATE TABLE downloads (
+    id INTEGER PRIMARY KEY,
+    imported_at TEXT NOT NULL,
+    source TEXT NOT NULL,
+    program_version TEXT NOT NULL,
+    image BLOB
+);
+CREATE TABLE records (
+    id INTEGER PRIMARY KEY,
+    detector INTEGER NOT NULL,
+    test INTEGER NOT NULL,
+    date TEXT NOT NULL,
+    time TEXT NOT NULL,
+    program INTEGER NOT NULL,
+    rlu INTEGER NOT NULL,
+    lower INTEGER NOT NULL,
+    upper INTEGER NOT NULL,
+    verdict TEXT NOT NULL CHECK (verdict IN ('Pass', 'Caution', 'Failed')),
+    calendar_valid INTEGER NOT NULL,
+    download_id INTEGER NOT NULL REFERENCES downloads (id),
+    UNIQUE (detector, test, date, time, program, rlu)
+);
+CREATE INDEX records_by_program ON records (program, date, time);
+CREATE INDEX records_by_date ON records (date, time);
+CREATE TABLE program_names (
+    detector INTEGER NOT NULL,
+    program INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    PRIMARY KEY (detector, program)
+);
+)"};
+
+}  // namespace
+
+RecordStore::RecordStore(const std::filesystem::path& file, Access access)
+    : m_database(file, access), m_access(access) {
+    RefuseForeignFile(file);
+    if (m_access == Access::ReadWrite) {
+        m_database.Execute("PRAGMA journal_mode = WAL");
+        BringSchemaUpToDate();
+    }
+    m_database.Execute("PRAGMA foreign_keys = ON");
+}
+
+// Reads before anything is written: a file that is no records database, or a newer one, stays untouched.
+void RecordStore::RefuseForeignFile(const std::filesystem::path& file) {
+    std::int64_t applicationId = 0, version = 0, objects = 0;
+    try {
+        applicationId = m_database.QueryNumber("PRAGMA application_id");
+        version = m_database.QueryNumber("PRAGMA user_version");
+        objects = m_database.QueryNumber("SELECT count(*) FROM sqlite_schema");
+    } catch (const StoreError&) {
+        throw StoreError(file.string() + " is not a records database");
+    }
+    const bool empty = applicationId == 0 && version == 0 && objects == 0;
+    if (!empty && applicationId != kApplicationId) {
+        throw StoreError(file.string() + " is not a records database");
+    }
+    if (version > kSchemaVersion) {
+        throw StoreError(file.string() + " was made by a newer velanto records (store version " +
+                         std::to_string(version) + "; this one reads up to " + std::to_string(kSchemaVersion) +
+                         "); it is left as it is");
+    }
+    if (m_access == Access::ReadOnly && version < kSchemaVersion) {
+        throw StoreError(file.string() + " needs an update that a read-only store cannot take");
+    }
+}
+
+void RecordStore::BringSchemaUpToDate() {
+    SqliteTransaction transaction(m_database);
+    // Read again inside the transaction: another program may have brought it up to date meanwhile.
+    for (std::int64_t version = m_database.QueryNumber("PRAGMA user_version"); version < kSchemaVersion; ++version) {
+        m_database.Execute(std::string(kMigrations[static_cast<std::size_t>(version)]));
+        m_database.Execute("PRAGMA user_version = " + std::to_string(version + 1));
+    }
+    m_database.Execute("PRAGMA application_id = " + std::to_string(kApplicationId));
+    transaction.Commit();
+}
+
+ImportCounts RecordStore::Import(const DownloadOrigin& origin, const RecordTable& rows) {
+    if (m_access == Access::ReadOnly) {
+        throw StoreError("the store is open for reading only: nothing can be imported into it");
+    }
+    std::vector<KeptRecord> records;
+    records.reserve(rows.RowCount());
+    for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+        records.push_back(KeptRecordOf(rows, row));
+    }
+    SqliteTransaction transaction(m_database);
+    SqliteStatement download = m_database.Prepare(
+        "INSERT INTO downloads (imported_at, source, program_version, image) "
+        "VALUES (strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?, ?, ?)");
+    download.Bind(1, origin.source).Bind(2, origin.programVersion);
+    if (origin.image) {
+        download.BindBlob(3, origin.image->data(), origin.image->size());
+    } else {
+        download.BindNull(3);
+    }
+    download.Run();
+    const std::int64_t downloadId = m_database.LastInsertedRow();
+
+    SqliteStatement keep = m_database.Prepare(
+        "INSERT OR IGNORE INTO records (detector, test, date, time, program, rlu, lower, upper, verdict, "
+        "calendar_valid, download_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    ImportCounts counts;
+    for (const KeptRecord& record : records) {
+        keep.Bind(1, record.detector).Bind(2, record.test).Bind(3, record.date).Bind(4, record.time);
+        keep.Bind(5, record.program).Bind(6, record.rlu).Bind(7, record.lower).Bind(8, record.upper);
+        keep.Bind(9, record.verdict).Bind(10, std::int64_t{record.calendarValid}).Bind(11, downloadId);
+        keep.Run();
+        const bool added = m_database.ChangedRows() == 1;
+        ++(added ? counts.added : counts.alreadyKept);
+        counts.notCalendar += added && !record.calendarValid ? 1 : 0;
+    }
+    if (counts.added > 0) {
+        transaction.Commit();
+    }
+    return counts;
+}
+
+void RecordStore::NameProgram(std::int64_t program, std::string_view name, std::optional<std::int64_t> detector) {
+    m_database.Prepare("INSERT OR REPLACE INTO program_names (detector, program, name) VALUES (?, ?, ?)")
+        .Bind(1, detector.value_or(kEveryDetector))
+        .Bind(2, program)
+        .Bind(3, name)
+        .Run();
+}
+
+std::size_t RecordStore::RecordCount() {
+    return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM records"));
+}
+
+std::size_t RecordStore::DownloadCount() {
+    return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM downloads"));
+}
+
+}  // namespace velanto

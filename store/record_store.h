@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dump/detector_dump.h"
+#include "dump/record_table.h"
+#include "store/sqlite_database.h"
+
+namespace velanto {
+
+// Where a download came from and what it brought besides its rows.
+struct DownloadOrigin {
+    std::string source;                 // "COM1 (/dev/ttyUSB0)", or a file's path
+    std::string programVersion;         // of the program that imported it
+    std::optional<DetectorDump> image;  // the raw image, when there is one
+};
+
+struct ImportCounts {
+    std::size_t added = 0;
+    std::size_t alreadyKept = 0;
+    std::size_t notCalendar = 0;  // added with a date or time that is no calendar value, kept as text
+};
+
+// Every result a lab has downloaded, each kept once, in one SQLite file. Append-only: an import adds
+// downloads and records and never changes what another import added.
+class RecordStore {
+public:
+    using Access = SqliteDatabase::Access;
+    static constexpr int kSchemaVersion = 1;
+
+    // Opens the records database `file`; with ReadWrite, one is made when the file is absent or empty, and
+    // an older one is brought up to this version. Throws StoreError, leaving the file as it was, when it is
+    // no records database or one of a newer version.
+    explicit RecordStore(const std::filesystem::path& file, Access access = Access::ReadWrite);
+
+    // Keeps the records of `rows` that are not kept yet, with the download they came in, in one
+    // transaction: a row that is no result adds nothing of the download (StoreError naming the row), and a
+    // download that brings no new record adds nothing at all.
+    ImportCounts Import(const DownloadOrigin& origin, const RecordTable& rows);
+    // Names test program `program` of `detector`, or of every detector without a name of its own.
+    void NameProgram(std::int64_t program, std::string_view name, std::optional<std::int64_t> detector = {});
+    std::size_t RecordCount();
+    std::size_t DownloadCount();
+
+private:
+    void RefuseForeignFile(const std::filesystem::path& file);
+    void BringSchemaUpToDate();
+
+    SqliteDatabase m_database;
+    Access m_access;
+};
+
+}  // namespace velanto

@@ -1,0 +1,104 @@
+#include "store/sqlite_database.h"
+
+namespace velanto {
+namespace {
+
+// Another program importing into the same file holds its lock for one import's time at most.
+constexpr int kBusyMilliseconds = 10000;
+
+}  // namespace
+
+SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, Access access) {
+    const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    sqlite3* handle = nullptr;
+    const int code = sqlite3_open_v2(file.string().c_str(), &handle, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    m_handle.reset(handle);
+    if (code != SQLITE_OK) {
+        throw StoreError(file.string() + ": " + (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code)));
+    }
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, kBusyMilliseconds);
+}
+
+void SqliteDatabase::Check(int code, std::string_view what) const {
+    if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) {
+        throw StoreError(std::string(what) + ": " + sqlite3_errmsg(m_handle.get()));
+    }
+}
+
+void SqliteDatabase::Execute(const std::string& sql) {
+    Check(sqlite3_exec(m_handle.get(), sql.c_str(), nullptr, nullptr, nullptr), "the store");
+}
+
+SqliteStatement SqliteDatabase::Prepare(std::string_view sql) {
+    sqlite3_stmt* statement = nullptr;
+    Check(sqlite3_prepare_v2(m_handle.get(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr),
+          "the store");
+    return SqliteStatement(*this, statement);
+}
+
+std::int64_t SqliteDatabase::QueryNumber(const std::string& sql) {
+    SqliteStatement query = Prepare(sql);
+    return query.Step() ? query.Number(0) : 0;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {
+    m_database->Check(sqlite3_bind_int64(m_handle.get(), index, value), "the store");
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::string_view text) {
+    m_database->Check(
+        sqlite3_bind_text64(m_handle.get(), index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8),
+        "the store");
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::BindBlob(int index, const void* bytes, std::size_t size) {
+    m_database->Check(sqlite3_bind_blob64(m_handle.get(), index, bytes, size, SQLITE_TRANSIENT), "the store");
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::BindNull(int index) {
+    m_database->Check(sqlite3_bind_null(m_handle.get(), index), "the store");
+    return *this;
+}
+
+bool SqliteStatement::Step() {
+    const int code = sqlite3_step(m_handle.get());
+    m_database->Check(code, "the store");
+    return code == SQLITE_ROW;
+}
+
+void SqliteStatement::Run() {
+    while (Step()) {
+    }
+    Reset();
+}
+
+void SqliteStatement::Reset() {
+    sqlite3_reset(m_handle.get());
+    sqlite3_clear_bindings(m_handle.get());
+}
+
+std::string SqliteStatement::Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_handle.get(), column));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_handle.get(), column))) : "";
+}
+
+SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {
+    m_database.Execute("BEGIN IMMEDIATE");
+}
+
+SqliteTransaction::~SqliteTransaction() {
+    if (m_open) {
+        sqlite3_exec(m_database.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
+void SqliteTransaction::Commit() {
+    m_database.Execute("COMMIT");
+    m_open = false;
+}
+
+}  // namespace velanto
