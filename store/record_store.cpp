@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/kept_record.h"
+#include "store/sha256.h"
 
 namespace velanto {
 namespace {
@@ -20,7 +21,8 @@ CREATE TABLE downloads (
     imported_at TEXT NOT NULL,
     source TEXT NOT NULL,
     program_version TEXT NOT NULL,
-    image BLOB
+    image BLOB,
+    image_sha256 TEXT
 );
 CREATE TABLE records (
     id INTEGER PRIMARY KEY,
@@ -105,13 +107,13 @@ ImportCounts RecordStore::Import(const DownloadOrigin& origin, const RecordTable
     }
     SqliteTransaction transaction(m_database);
     SqliteStatement download = m_database.Prepare(
-        "INSERT INTO downloads (imported_at, source, program_version, image) "
-        "VALUES (strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?, ?, ?)");
+        "INSERT INTO downloads (imported_at, source, program_version, image, image_sha256) "
+        "VALUES (strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?, ?, ?, ?)");
     download.Bind(1, origin.source).Bind(2, origin.programVersion);
     if (origin.image) {
-        download.BindBlob(3, origin.image->data(), origin.image->size());
+        download.BindBlob(3, origin.image->data(), origin.image->size()).Bind(4, Sha256Hex(*origin.image));
     } else {
-        download.BindNull(3);
+        download.BindNull(3).BindNull(4);
     }
     download.Run();
     const std::int64_t downloadId = m_database.LastInsertedRow();
