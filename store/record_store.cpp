@@ -1,5 +1,6 @@
 #include "store/record_store.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -53,6 +54,12 @@ CREATE TABLE program_names (
 
 RecordStore::RecordStore(const std::filesystem::path& file, Access access)
     : m_database(file, access), m_access(access) {
+    if (access == Access::ReadOnly) {
+        m_importRefusal = "the store is open for reading only";
+    } else if (sqlite3_db_readonly(m_database.Handle(), "main") == 1) {
+        m_access = Access::ReadOnly;
+        m_importRefusal = file.string() + " may not be written to (its permissions or its disk)";
+    }
     RefuseForeignFile(file);
     if (m_access == Access::ReadWrite) {
         m_database.Execute("PRAGMA journal_mode = WAL");
@@ -97,8 +104,8 @@ void RecordStore::BringSchemaUpToDate() {
 }
 
 ImportCounts RecordStore::Import(const DownloadOrigin& origin, const RecordTable& rows) {
-    if (m_access == Access::ReadOnly) {
-        throw StoreError("the store is open for reading only: nothing can be imported into it");
+    if (m_importRefusal) {
+        throw StoreError(*m_importRefusal + ": nothing can be imported into it");
     }
     std::vector<KeptRecord> records;
     records.reserve(rows.RowCount());
@@ -151,6 +158,78 @@ std::size_t RecordStore::RecordCount() {
 
 std::size_t RecordStore::DownloadCount() {
     return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM downloads"));
+}
+
+}  // namespace velanto
+
+namespace velanto {
+namespace {
+
+constexpr std::string_view kListedColumns =
+    "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
+    "coalesce((SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = r.detector), "
+    "(SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = -1), '') FROM records r";
+
+KeptRecord KeptRecordAt(const SqliteStatement& row) {
+    return {row.Number(0), row.Number(1), row.Text(2),   row.Text(3), row.Number(4),
+            row.Number(5), row.Number(6), row.Number(7), row.Text(8), row.Number(9) != 0};
+}
+
+}  // namespace
+
+void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
+    std::string sql(kListedColumns);
+    sql +=
+        " WHERE (?1 IS NULL OR r.date >= ?1) AND (?2 IS NULL OR r.date <= ?2) AND (?3 IS NULL OR r.detector = ?3)"
+        " AND (?4 IS NULL OR r.program = ?4) AND (?5 IS NULL OR r.verdict = ?5)"
+        " ORDER BY r.date, r.time, r.detector, r.test";
+    SqliteStatement query = m_database.Prepare(sql);
+    filter.from ? query.Bind(1, *filter.from) : query.BindNull(1);
+    filter.to ? query.Bind(2, *filter.to) : query.BindNull(2);
+    filter.detector ? query.Bind(3, *filter.detector) : query.BindNull(3);
+    filter.program ? query.Bind(4, *filter.program) : query.BindNull(4);
+    filter.verdict ? query.Bind(5, *filter.verdict) : query.BindNull(5);
+    while (query.Step()) {
+        take({KeptRecordAt(query), query.Text(10)});
+    }
+}
+
+std::vector<std::string> RecordStore::Verify() {
+    std::vector<std::string> differences;
+    SqliteStatement images = m_database.Prepare("SELECT id, image FROM downloads WHERE image IS NOT NULL");
+    SqliteStatement kept = m_database.Prepare(std::string(kListedColumns) +
+                                              " WHERE r.detector = ? AND r.test = ? AND r.date = ? AND r.time = ? AND"
+                                              " r.program = ? AND r.rlu = ?");
+    while (images.Step()) {
+        const std::string label = "download " + std::to_string(images.Number(0));
+        const std::string bytes = images.Blob(1);
+        if (bytes.size() != kDumpSize) {
+            differences.push_back(label + ": its image has " + std::to_string(bytes.size()) + " bytes");
+            continue;
+        }
+        DetectorDump image;
+        std::copy(bytes.begin(), bytes.end(), image.begin());
+        MemoryRecordTable rows;
+        DecodeDump(image, rows);
+        for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+            const KeptRecord record = KeptRecordOf(rows, row);
+            kept.Bind(1, record.detector).Bind(2, record.test).Bind(3, record.date).Bind(4, record.time);
+            kept.Bind(5, record.program).Bind(6, record.rlu);
+            const bool found = kept.Step();
+            if (!found || KeptRecordAt(kept) != record) {
+                differences.push_back(label + ", test " + std::to_string(record.test) +
+                                      (found ? ": kept with other values" : ": not kept"));
+            }
+            kept.Reset();
+        }
+    }
+    SqliteStatement integrity = m_database.Prepare("PRAGMA integrity_check");
+    while (integrity.Step()) {
+        if (const std::string line = integrity.Text(0); line != "ok") {
+            differences.push_back("the file: " + line);
+        }
+    }
+    return differences;
 }
 
 }  // namespace velanto

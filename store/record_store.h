@@ -3,12 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dump/detector_dump.h"
 #include "dump/record_table.h"
+#include "store/kept_record.h"
 #include "store/sqlite_database.h"
 
 namespace velanto {
@@ -18,6 +21,21 @@ struct DownloadOrigin {
     std::string source;                 // "COM1 (/dev/ttyUSB0)", or a file's path
     std::string programVersion;         // of the program that imported it
     std::optional<DetectorDump> image;  // the raw image, when there is one
+};
+
+// Which records a search or an export covers; an empty field does not narrow it.
+struct RecordFilter {
+    std::optional<std::string> from;  // ISO 8601 dates, both included
+    std::optional<std::string> to;
+    std::optional<std::int64_t> detector;
+    std::optional<std::int64_t> program;
+    std::optional<std::string> verdict;
+};
+
+// A kept record with the name the lab gave its program (empty without one).
+struct ListedRecord {
+    KeptRecord record;
+    std::string programName;
 };
 
 struct ImportCounts {
@@ -46,6 +64,13 @@ public:
     void NameProgram(std::int64_t program, std::string_view name, std::optional<std::int64_t> detector = {});
     std::size_t RecordCount();
     std::size_t DownloadCount();
+    // The records `filter` covers, by date and time, then detector and test.
+    void ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take);
+    // Decodes every kept image again and checks that its records are all kept and equal, and checks the
+    // file itself; what differs, one line each, or nothing when all holds.
+    std::vector<std::string> Verify();
+    // Why imports are refused, when they are: the store was opened for reading only, or its file is.
+    std::optional<std::string> ImportRefusal() const { return m_importRefusal; }
 
 private:
     void RefuseForeignFile(const std::filesystem::path& file);
@@ -53,6 +78,7 @@ private:
 
     SqliteDatabase m_database;
     Access m_access;
+    std::optional<std::string> m_importRefusal;
 };
 
 }  // namespace velanto

@@ -101,4 +101,9 @@ void SqliteTransaction::Commit() {
     m_open = false;
 }
 
+std::string SqliteStatement::Blob(int column) const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_handle.get(), column));
+    return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(m_handle.get(), column))) : "";
+}
+
 }  // namespace velanto

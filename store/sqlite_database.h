@@ -62,6 +62,7 @@ public:
     void Reset();
     std::int64_t Number(int column) const { return sqlite3_column_int64(m_handle.get(), column); }
     std::string Text(int column) const;
+    std::string Blob(int column) const;
 
 private:
     struct Finalizer {

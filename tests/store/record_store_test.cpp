@@ -2,9 +2,11 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "store/csv_export.h"
 #include "store/kept_record.h"
 #include "store/record_store.h"
 #include "tests/scratch_folder.h"
@@ -134,6 +136,70 @@ TEST_F(Store, OpenForReadingOnlyRefusesImports) {
     RecordStore reader(file, RecordStore::Access::ReadOnly);
     EXPECT_EQ(reader.RecordCount(), 10u);
     EXPECT_THROW(reader.Import(FromPort(image), Decoded(image)), StoreError);
+}
+
+}  // namespace
+}  // namespace velanto
+
+namespace velanto {
+namespace {
+
+// Runs `sql` on the store's file behind its back, as a damaged disk or a careless tool would.
+void Tamper(const std::filesystem::path& file, const char* sql) {
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(file.string().c_str(), &database), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(database, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(database);
+}
+
+TEST_F(Store, VerifyFindsEveryRecordThatNoLongerMatchesItsImage) {
+    const DetectorDump image = GenerateDump({40, 12, 4});
+    RecordStore(file).Import(FromPort(image), Decoded(image));
+    EXPECT_TRUE(RecordStore(file).Verify().empty());
+    Tamper(file, "UPDATE records SET upper = upper + 1 WHERE test = 7; DELETE FROM records WHERE test = 9;");
+    EXPECT_EQ(RecordStore(file).Verify(),
+              (std::vector<std::string>{"download 1, test 7: kept with other values", "download 1, test 9: not kept"}));
+}
+
+// Counts of the decoded rows that a filter should find, made without the store.
+std::size_t CountRows(const MemoryRecordTable& rows, const std::function<bool(std::size_t)>& wanted) {
+    std::size_t count = 0;
+    for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+        count += wanted(row) ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_F(Store, AFilterAndItsCsvCoverExactlyTheRecordsAsked) {
+    const DetectorDump image = GenerateDump({2000, 5, 8});
+    const MemoryRecordTable rows = Decoded(image);
+    RecordStore store(file);
+    store.Import(FromPort(image), rows);
+    store.NameProgram(std::stoll(rows.CellText(0, 4)), "slicer blade, \"zone\" 1");
+    const std::string program = rows.CellText(0, 4), from = rows.CellText(500, 2), to = rows.CellText(1500, 2);
+
+    RecordFilter filter;
+    filter.program = std::stoll(program);
+    filter.verdict = "Failed";
+    filter.from = from.substr(0, 4) + "-" + from.substr(5, 2) + "-" + from.substr(8, 2);
+    filter.to = to.substr(0, 4) + "-" + to.substr(5, 2) + "-" + to.substr(8, 2);
+    const std::size_t expected = CountRows(rows, [&](std::size_t row) {
+        return rows.CellText(row, 4) == program && rows.CellText(row, 5) == "Failed" && rows.CellText(row, 2) >= from &&
+               rows.CellText(row, 2) <= to;
+    });
+    ASSERT_GT(expected, 0u);
+    const std::string csv = CsvOf(store, filter);
+    const std::string header =
+        "\xEF\xBB\xBF"
+        "detector,test,date,time,program,name,result,rlu,lower,upper\r\n";
+    EXPECT_EQ(csv.substr(0, header.size()), header);
+    std::size_t lines = 0;
+    for (std::size_t at = header.size(); at < csv.size(); at = csv.find("\r\n", at) + 2) {
+        ++lines;
+        const std::string line = csv.substr(at, csv.find("\r\n", at) - at);
+        EXPECT_NE(line.find("," + program + ",\"slicer blade, \"\"zone\"\" 1\",Failed,"), std::string::npos) << line;
+    }
+    EXPECT_EQ(lines, expected);
 }
 
 }  // namespace
