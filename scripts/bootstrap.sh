@@ -20,6 +20,8 @@ packages=(
     libglib2.0-dev
     # the .xls driver: the ODBC driver manager, and the readers its tests check files with
     unixodbc unixodbc-dev odbcinst python3-xlrd catdoc
+    # velanto records: its SQLite store, and the reader of velanto's workbooks
+    libsqlite3-dev libfreexl-dev
 )
 
 missing=()
