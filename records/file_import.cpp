@@ -1,0 +1,69 @@
+#include "records/file_import.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "export/export_error.h"
+#include "export/text_export_reader.h"
+#include "export/workbook_reader.h"
+
+namespace velanto {
+namespace {
+
+// What every Excel 97-2003 workbook starts with: the compound document's signature.
+constexpr std::string_view kCompoundSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+// What a text export starts with: the year of its time line.
+bool LooksLikeTextExport(std::string_view bytes) {
+    return bytes.size() > 8 &&
+           std::all_of(bytes.begin(), bytes.begin() + 4, [](char c) { return c >= '0' && c <= '9'; }) &&
+           bytes.substr(4, 4) == "year";
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) {
+        throw StoreError("it cannot be read");
+    }
+    return bytes;
+}
+
+ImportCounts ImportFileContents(RecordStore& store, const std::filesystem::path& file, std::string_view version) {
+    if (!std::filesystem::exists(file)) {
+        throw StoreError("there is no such file");
+    }
+    if (std::filesystem::is_directory(file)) {
+        throw StoreError("it is a folder");
+    }
+    const std::string bytes = ReadWholeFile(file);
+    DownloadOrigin origin{std::filesystem::absolute(file).string(), std::string(version), {}};
+    if (LooksLikeTextExport(bytes)) {
+        return store.Import(origin, ParseTextExport(bytes));
+    }
+    if (bytes.starts_with(kCompoundSignature)) {
+        return store.Import(origin, ReadWorkbook(file));
+    }
+    if (bytes.size() != kDumpSize) {
+        throw StoreError("it is neither a detector image (" + std::to_string(kDumpSize) +
+                         " bytes), a text export nor a workbook of velanto's");
+    }
+    origin.image.emplace();
+    std::copy(bytes.begin(), bytes.end(), origin.image->begin());
+    MemoryRecordTable rows;
+    DecodeDump(*origin.image, rows);
+    return store.Import(origin, rows);
+}
+
+}  // namespace
+
+ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, std::string_view programVersion) {
+    try {
+        return ImportFileContents(store, file, programVersion);
+    } catch (const std::exception& error) {
+        throw StoreError(file.string() + ": " + error.what());
+    }
+}
+
+}  // namespace velanto

@@ -1,0 +1,16 @@
+// velanto-records: every result a lab has downloaded from its ATP detector, kept once.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "records/command_line.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const std::optional<int> status = velanto::RunCommandLine(arguments, std::cout, std::cerr)) {
+        return *status;
+    }
+    std::cerr << "velanto-records: the window is not built yet; see velanto-records --help\n";
+    return 2;
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export/text_export.h"
+#include "records/command_line.h"
+#include "records/file_import.h"
+#include "tests/scratch_folder.h"
+#include "tools/dump_file.h"
+#include "tools/dump_generator.h"
+#include "xlsdriver/xls_encoder.h"
+
+namespace velanto {
+namespace {
+
+class Import : public ::testing::Test {
+protected:
+    // The one image as each kind of file velanto makes of it.
+    void WriteEveryKind(const DetectorDump& image) {
+        SaveDumpFile(folder / "memory.img", image);
+        MemoryRecordTable rows;
+        DecodeDump(image, rows);
+        std::string text = TextTimeLine(std::tm{}) + kTextHeadingLine + "\r\n";
+        Workbook workbook(true);
+        workbook.CreateSheet("velanto", {kResultHeadings.begin(), kResultHeadings.end()});
+        for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+            text += TextRowLine(rows, row, kResultColumnCount);
+            std::vector<std::string> cells;
+            for (std::size_t column = 0; column < kResultColumnCount; ++column) {
+                cells.push_back(rows.CellText(row, column));
+            }
+            workbook.Sheet("velanto").AppendRow(cells);
+        }
+        std::ofstream(folder / "atp00.txt", std::ios::binary) << text;
+        const ByteBuffer xls = EncodeXlsFile(workbook);
+        std::ofstream(folder / "results.xls", std::ios::binary)
+            .write(reinterpret_cast<const char*>(xls.data()), static_cast<std::streamsize>(xls.size()));
+    }
+
+    testing::ScratchFolder folder;
+};
+
+TEST_F(Import, TheSameResultsAsImageTextOrWorkbookAreKeptOnce) {
+    WriteEveryKind(GenerateDump({700, 31, 6}));
+    RecordStore store(folder / "records.sqlite");
+    std::vector<std::size_t> added;
+    for (const char* name : {"atp00.txt", "memory.img", "results.xls", "atp00.txt"}) {
+        const ImportCounts counts = ImportFile(store, folder / name, "test");
+        added.push_back(counts.added);
+        EXPECT_EQ(counts.added + counts.alreadyKept, 700u) << name;
+    }
+    EXPECT_EQ(added, (std::vector<std::size_t>{700, 0, 0, 0}));
+    EXPECT_TRUE(store.Verify().empty());
+}
+
+struct CommandRun {
+    std::vector<std::string> arguments;
+    int status;
+    const char* printed;  // the start of what it prints, to standard output or to standard error
+};
+
+TEST_F(Import, TheCommandLineSaysWhatItDidAndEndsWithItsStatus) {
+    WriteEveryKind(GenerateDump({20, 31, 6}));
+    std::ofstream(folder / "foreign.bin") << "not a detector's";
+    const std::string db = (folder / "records.sqlite").string(), image = (folder / "memory.img").string();
+    const std::string foreign = (folder / "foreign.bin").string();
+    for (const CommandRun& run : {
+             CommandRun{{"--database", db, "import", image, foreign}, 1, ""},
+             CommandRun{{"--database", db, "import", image}, 0, ": 0 new, 20 already kept"},
+             CommandRun{{"--database", db, "verify"}, 0, "20 records of 1 downloads: all hold"},
+             CommandRun{
+                 {"--database", db, "name", "x", "zone 1"}, 2, "velanto-records: PROGRAM \"x\" is not a whole number"},
+             CommandRun{
+                 {"--database", db, "export", "--from", "2024-1-1"}, 2, "velanto-records: --from \"2024-1-1\" is no"},
+             CommandRun{{"--database", db, "frobnicate"}, 2, "velanto-records: no command frobnicate"},
+             CommandRun{{"--database", foreign, "verify"}, 1, "velanto-records: "},
+         }) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCommandLine(run.arguments, out, err), run.status) << run.arguments[2];
+        const std::string printed = out.str() + err.str();
+        EXPECT_NE(printed.find(run.printed), std::string::npos) << printed;
+    }
+    std::ostringstream out, err;
+    RunCommandLine(std::vector<std::string>{"--database", db, "import", image, foreign}, out, err);
+    EXPECT_EQ(out.str(), image + ": 0 new, 20 already kept\n");
+    EXPECT_EQ(err.str(), foreign +
+                             ": it is neither a detector image (16448 bytes), a text export nor a workbook of "
+                             "velanto's\n");
+    EXPECT_EQ(RunCommandLine(std::vector<std::string>{"--database", db}, out, err), std::nullopt);
+}
+
+}  // namespace
+}  // namespace velanto
