@@ -11,8 +11,10 @@ declare -A may_include=(
     [dump]="os serial/line_settings.h"
     [transfer]="os serial dump"
     [export]="os dump"
+    [store]="os dump"
     [app]="os serial dump transfer export wx"
     [tools]="os dump serial"
+    [records]="os dump store export"
     [xlsdriver]=""
 )
 
