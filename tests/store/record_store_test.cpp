@@ -102,8 +102,8 @@ TEST_F(Store, RecordsOffTheCalendarAreKeptAndCounted) {
     EXPECT_EQ(counts.notCalendar, 1u);
 }
 
-// Writes `sql` into a new SQLite file at `path`.
-void MakeDatabase(const std::filesystem::path& path, const char* sql) {
+// Runs `sql` on the SQLite file at `path` (made when absent), behind any store's back.
+void RunSql(const std::filesystem::path& path, const char* sql) {
     sqlite3* database = nullptr;
     ASSERT_EQ(sqlite3_open(path.string().c_str(), &database), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(database, sql, nullptr, nullptr, nullptr), SQLITE_OK);
@@ -112,10 +112,10 @@ void MakeDatabase(const std::filesystem::path& path, const char* sql) {
 
 TEST_F(Store, AFileThatIsNoRecordsDatabaseOrANewerOneIsRefusedAndLeftAsItWas) {
     std::ofstream(folder / "notes.txt") << "atp00.txt is no database\r\n";
-    MakeDatabase(folder / "other.sqlite", "CREATE TABLE t (x); INSERT INTO t VALUES (1);");
-    MakeDatabase(folder / "newer.sqlite",
-                 "PRAGMA application_id = 1447842371; PRAGMA user_version = 2;"
-                 "CREATE TABLE records (x);");
+    RunSql(folder / "other.sqlite", "CREATE TABLE t (x); INSERT INTO t VALUES (1);");
+    RunSql(folder / "newer.sqlite",
+           "PRAGMA application_id = 1447842371; PRAGMA user_version = 2;"
+           "CREATE TABLE records (x);");
     for (const auto& [name, message] :
          {std::pair{"notes.txt", "is not a records database"}, std::pair{"other.sqlite", "is not a records database"},
           std::pair{"newer.sqlite", "was made by a newer velanto records (store version 2"}}) {
@@ -138,25 +138,11 @@ TEST_F(Store, OpenForReadingOnlyRefusesImports) {
     EXPECT_THROW(reader.Import(FromPort(image), Decoded(image)), StoreError);
 }
 
-}  // namespace
-}  // namespace velanto
-
-namespace velanto {
-namespace {
-
-// Runs `sql` on the store's file behind its back, as a damaged disk or a careless tool would.
-void Tamper(const std::filesystem::path& file, const char* sql) {
-    sqlite3* database = nullptr;
-    ASSERT_EQ(sqlite3_open(file.string().c_str(), &database), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(database, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(database);
-}
-
 TEST_F(Store, VerifyFindsEveryRecordThatNoLongerMatchesItsImage) {
     const DetectorDump image = GenerateDump({40, 12, 4});
     RecordStore(file).Import(FromPort(image), Decoded(image));
     EXPECT_TRUE(RecordStore(file).Verify().empty());
-    Tamper(file, "UPDATE records SET upper = upper + 1 WHERE test = 7; DELETE FROM records WHERE test = 9;");
+    RunSql(file, "UPDATE records SET upper = upper + 1 WHERE test = 7; DELETE FROM records WHERE test = 9;");
     EXPECT_EQ(RecordStore(file).Verify(),
               (std::vector<std::string>{"download 1, test 7: kept with other values", "download 1, test 9: not kept"}));
 }
