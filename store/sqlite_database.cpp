@@ -9,6 +9,10 @@ constexpr int kBusyMilliseconds = 10000;
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, Access access) {
+    std::error_code ignored;
+    if (access == Access::ReadOnly && !std::filesystem::exists(file, ignored)) {
+        throw StoreError(file.string() + ": there is no database here");
+    }
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     sqlite3* handle = nullptr;
     const int code = sqlite3_open_v2(file.string().c_str(), &handle, flags | SQLITE_OPEN_FULLMUTEX, nullptr);

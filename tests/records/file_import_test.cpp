@@ -78,6 +78,7 @@ TEST_F(Import, TheCommandLineSaysWhatItDidAndEndsWithItsStatus) {
                  {"--database", db, "export", "--from", "2024-1-1"}, 2, "velanto-records: --from \"2024-1-1\" is no"},
              CommandRun{{"--database", db, "frobnicate"}, 2, "velanto-records: no command frobnicate"},
              CommandRun{{"--database", foreign, "verify"}, 1, "velanto-records: "},
+             CommandRun{{"--database", db + ".absent", "verify"}, 1, ".absent: there is no database here"},
          }) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCommandLine(run.arguments, out, err), run.status) << run.arguments[2];
