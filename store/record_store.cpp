@@ -50,6 +50,16 @@ CREATE TABLE program_names (
 );
 )"};
 
+constexpr std::string_view kListedColumns =
+    "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
+    "coalesce((SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = r.detector), "
+    "(SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = -1), '') FROM records r";
+
+KeptRecord KeptRecordAt(const SqliteStatement& row) {
+    return {row.Number(0), row.Number(1), row.Text(2),   row.Text(3), row.Number(4),
+            row.Number(5), row.Number(6), row.Number(7), row.Text(8), row.Number(9) != 0};
+}
+
 }  // namespace
 
 RecordStore::RecordStore(const std::filesystem::path& file, Access access)
@@ -159,23 +169,6 @@ std::size_t RecordStore::RecordCount() {
 std::size_t RecordStore::DownloadCount() {
     return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM downloads"));
 }
-
-}  // namespace velanto
-
-namespace velanto {
-namespace {
-
-constexpr std::string_view kListedColumns =
-    "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
-    "coalesce((SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = r.detector), "
-    "(SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = -1), '') FROM records r";
-
-KeptRecord KeptRecordAt(const SqliteStatement& row) {
-    return {row.Number(0), row.Number(1), row.Text(2),   row.Text(3), row.Number(4),
-            row.Number(5), row.Number(6), row.Number(7), row.Text(8), row.Number(9) != 0};
-}
-
-}  // namespace
 
 void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
     std::string sql(kListedColumns);
