@@ -15,8 +15,7 @@ constexpr std::int64_t kApplicationId = 0x564C5243;
 // The detector number of a program name that holds for every detector.
 constexpr std::int64_t kEveryDetector = -1;
 
-// The steps from each version to the next; step k makes version k + 1.
-constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {R"(
+constexpr std::string_view kFirstTables = R"(
 CREATE TABLE downloads (
     id INTEGER PRIMARY KEY,
     imported_at TEXT NOT NULL,
@@ -48,7 +47,18 @@ CREATE TABLE program_names (
     name TEXT NOT NULL,
     PRIMARY KEY (detector, program)
 );
-)"};
+)";
+
+// The list's order read from an index rather than sorted, with the columns its tally needs.
+constexpr std::string_view kIndexesInListOrder = R"(
+DROP INDEX records_by_program;
+DROP INDEX records_by_date;
+CREATE INDEX records_in_order ON records (date, time, detector, test, verdict, calendar_valid);
+CREATE INDEX records_by_program ON records (program, date, time, detector, test, verdict, calendar_valid);
+)";
+
+// The steps from each version to the next; step k makes version k + 1.
+constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIndexesInListOrder};
 
 constexpr std::string_view kListedColumns =
     "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
@@ -170,21 +180,101 @@ std::size_t RecordStore::DownloadCount() {
     return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM downloads"));
 }
 
-void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
-    std::string sql(kListedColumns);
-    sql +=
-        " WHERE (?1 IS NULL OR r.date >= ?1) AND (?2 IS NULL OR r.date <= ?2) AND (?3 IS NULL OR r.detector = ?3)"
-        " AND (?4 IS NULL OR r.program = ?4) AND (?5 IS NULL OR r.verdict = ?5)"
-        " ORDER BY r.date, r.time, r.detector, r.test";
+SqliteStatement RecordStore::Filtered(std::string_view columns, const RecordFilter& filter) {
+    // Only the conditions given, so that the planner sees which index serves: a program's records are
+    // read in order from their own index, all others from the index in list order (the "+" keeps the
+    // planner from the identity's index, which would need a sort afterwards).
+    std::string sql(columns);
+    const char* joint = " WHERE ";
+    const auto require = [&](bool given, std::string_view condition) {
+        if (given) {
+            sql.append(joint).append(condition);
+            joint = " AND ";
+        }
+    };
+    require(filter.from.has_value(), "r.date >= ?1");
+    require(filter.to.has_value(), "r.date <= ?2");
+    require(filter.detector.has_value(), "+r.detector = ?3");
+    require(filter.program.has_value(), "r.program = ?4");
+    require(filter.verdict.has_value(), "+r.verdict = ?5");
+    sql += " ORDER BY r.date, r.time, r.detector, r.test";
     SqliteStatement query = m_database.Prepare(sql);
-    filter.from ? query.Bind(1, *filter.from) : query.BindNull(1);
-    filter.to ? query.Bind(2, *filter.to) : query.BindNull(2);
-    filter.detector ? query.Bind(3, *filter.detector) : query.BindNull(3);
-    filter.program ? query.Bind(4, *filter.program) : query.BindNull(4);
-    filter.verdict ? query.Bind(5, *filter.verdict) : query.BindNull(5);
+    if (filter.from) {
+        query.Bind(1, *filter.from);
+    }
+    if (filter.to) {
+        query.Bind(2, *filter.to);
+    }
+    if (filter.detector) {
+        query.Bind(3, *filter.detector);
+    }
+    if (filter.program) {
+        query.Bind(4, *filter.program);
+    }
+    if (filter.verdict) {
+        query.Bind(5, *filter.verdict);
+    }
+    return query;
+}
+
+void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
+    SqliteStatement query = Filtered(kListedColumns, filter);
     while (query.Step()) {
         take({KeptRecordAt(query), query.Text(10)});
     }
+}
+
+RecordSelection RecordStore::Select(const RecordFilter& filter) {
+    SqliteStatement query = Filtered("SELECT r.id, r.verdict, r.calendar_valid FROM records r", filter);
+    RecordSelection selection;
+    while (query.Step()) {
+        selection.keys.push_back(query.Number(0));
+        const std::string_view verdict = query.TextView(1);
+        selection.caution += verdict == "Caution" ? 1 : 0;
+        selection.failed += verdict == "Failed" ? 1 : 0;
+        selection.notCalendar += query.Number(2) == 0 ? 1 : 0;
+    }
+    return selection;
+}
+
+std::vector<ListedRecord> RecordStore::RecordsOf(std::span<const std::int64_t> keys) {
+    SqliteStatement query = m_database.Prepare(std::string(kListedColumns) + " WHERE r.id = ?");
+    std::vector<ListedRecord> records;
+    records.reserve(keys.size());
+    for (const std::int64_t key : keys) {
+        query.Bind(1, key);
+        if (query.Step()) {
+            records.push_back({KeptRecordAt(query), query.Text(10)});
+        }
+        query.Reset();
+    }
+    return records;
+}
+
+std::vector<ProgramTally> RecordStore::Programs(std::optional<std::int64_t> detector) {
+    SqliteStatement query = m_database.Prepare(
+        "SELECT r.program, count(*), coalesce((SELECT name FROM program_names n WHERE n.program = r.program"
+        " ORDER BY n.detector = -1 DESC, n.detector = ?1 DESC, n.detector LIMIT 1), '')"
+        " FROM records r WHERE ?1 IS NULL OR r.detector = ?1 GROUP BY r.program ORDER BY r.program");
+    detector ? query.Bind(1, *detector) : query.BindNull(1);
+    std::vector<ProgramTally> programs;
+    while (query.Step()) {
+        programs.push_back({query.Number(0), query.Text(2), static_cast<std::size_t>(query.Number(1))});
+    }
+    return programs;
+}
+
+std::vector<std::int64_t> RecordStore::Detectors() {
+    // Hops from one detector to the next through the identity's index instead of reading every record.
+    SqliteStatement query = m_database.Prepare(
+        "WITH RECURSIVE d (detector) AS (SELECT min(detector) FROM records UNION ALL"
+        " SELECT (SELECT min(detector) FROM records WHERE detector > d.detector) FROM d"
+        " WHERE d.detector IS NOT NULL) SELECT detector FROM d WHERE detector IS NOT NULL");
+    std::vector<std::int64_t> detectors;
+    while (query.Step()) {
+        detectors.push_back(query.Number(0));
+    }
+    return detectors;
 }
 
 std::vector<std::string> RecordStore::Verify() {

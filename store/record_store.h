@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,21 @@ struct ListedRecord {
     std::string programName;
 };
 
+// The records a filter covers, in list order, as row keys to fetch a screenful at a time, with their tally.
+struct RecordSelection {
+    std::vector<std::int64_t> keys;
+    std::size_t caution = 0;
+    std::size_t failed = 0;
+    std::size_t notCalendar = 0;  // with a date or time that is no calendar value
+};
+
+// A test program as the lab sees it: its number, the name it gave it, and how many records it has.
+struct ProgramTally {
+    std::int64_t program = 0;
+    std::string name;  // the name for every detector, else one detector's, else empty
+    std::size_t records = 0;
+};
+
 struct ImportCounts {
     std::size_t added = 0;
     std::size_t alreadyKept = 0;
@@ -49,7 +65,7 @@ struct ImportCounts {
 class RecordStore {
 public:
     using Access = SqliteDatabase::Access;
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Opens the records database `file`; with ReadWrite, one is made when the file is absent or empty, and
     // an older one is brought up to this version. Throws StoreError, leaving the file as it was, when it is
@@ -66,6 +82,14 @@ public:
     std::size_t DownloadCount();
     // The records `filter` covers, by date and time, then detector and test.
     void ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take);
+    // The keys of the records `filter` covers, in the order ForEachRecord gives them.
+    RecordSelection Select(const RecordFilter& filter);
+    // The records of `keys`, in their order.
+    std::vector<ListedRecord> RecordsOf(std::span<const std::int64_t> keys);
+    // Every program with records, by number; `detector` narrows the counts to one detector's records.
+    std::vector<ProgramTally> Programs(std::optional<std::int64_t> detector = {});
+    // The detectors with records, by number.
+    std::vector<std::int64_t> Detectors();
     // Decodes every kept image again and checks that its records are all kept and equal, and checks the
     // file itself; what differs, one line each, or nothing when all holds.
     std::vector<std::string> Verify();
@@ -75,6 +99,8 @@ public:
 private:
     void RefuseForeignFile(const std::filesystem::path& file);
     void BringSchemaUpToDate();
+    // A query of `columns` of the records `filter` covers, in list order.
+    SqliteStatement Filtered(std::string_view columns, const RecordFilter& filter);
 
     SqliteDatabase m_database;
     Access m_access;

@@ -85,9 +85,10 @@ void SqliteStatement::Reset() {
     sqlite3_clear_bindings(m_handle.get());
 }
 
-std::string SqliteStatement::Text(int column) const {
+std::string_view SqliteStatement::TextView(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_handle.get(), column));
-    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_handle.get(), column))) : "";
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(m_handle.get(), column)))
+                : std::string_view();
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {

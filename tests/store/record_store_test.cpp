@@ -114,11 +114,11 @@ TEST_F(Store, AFileThatIsNoRecordsDatabaseOrANewerOneIsRefusedAndLeftAsItWas) {
     std::ofstream(folder / "notes.txt") << "atp00.txt is no database\r\n";
     RunSql(folder / "other.sqlite", "CREATE TABLE t (x); INSERT INTO t VALUES (1);");
     RunSql(folder / "newer.sqlite",
-           "PRAGMA application_id = 1447842371; PRAGMA user_version = 2;"
+           "PRAGMA application_id = 1447842371; PRAGMA user_version = 99;"
            "CREATE TABLE records (x);");
     for (const auto& [name, message] :
          {std::pair{"notes.txt", "is not a records database"}, std::pair{"other.sqlite", "is not a records database"},
-          std::pair{"newer.sqlite", "was made by a newer velanto records (store version 2"}}) {
+          std::pair{"newer.sqlite", "was made by a newer velanto records (store version 99"}}) {
         const std::string before = ReadFile(folder / name);
         try {
             RecordStore store(folder / name);
@@ -186,6 +186,51 @@ TEST_F(Store, AFilterAndItsCsvCoverExactlyTheRecordsAsked) {
         EXPECT_NE(line.find("," + program + ",\"slicer blade, \"\"zone\"\" 1\",Failed,"), std::string::npos) << line;
     }
     EXPECT_EQ(lines, expected);
+}
+
+TEST_F(Store, TheListsSelectionHoldsTheFilteredRecordsInOrderWithTheirTallyAlsoAfterAnUpdate) {
+    const DetectorDump first = GenerateDump({1500, 5, 8}), second = GenerateDump({700, 6, 9});
+    {
+        RecordStore store(file);
+        store.Import(FromPort(first), Decoded(first));
+        store.Import(FromPort(second), Decoded(second));
+    }
+    // Back to the first version's indexes, as a store made before the list read them in order.
+    RunSql(file,
+           "DROP INDEX records_in_order; DROP INDEX records_by_program; PRAGMA user_version = 1;"
+           "CREATE INDEX records_by_program ON records (program, date, time);"
+           "CREATE INDEX records_by_date ON records (date, time);");
+    RecordStore store(file);
+    const std::int64_t program = store.Programs().front().program;
+    std::vector<RecordFilter> filters(4);
+    filters[1].program = program;
+    filters[2].detector = 6;
+    filters[3].verdict = "Caution";
+    filters[3].from = "2000-01-01";
+    for (const RecordFilter& filter : filters) {
+        std::vector<ListedRecord> listed;
+        std::size_t caution = 0, failed = 0;
+        store.ForEachRecord(filter, [&](const ListedRecord& record) {
+            listed.push_back(record);
+            caution += record.record.verdict == "Caution" ? 1 : 0;
+            failed += record.record.verdict == "Failed" ? 1 : 0;
+        });
+        const RecordSelection selection = store.Select(filter);
+        EXPECT_EQ(selection.caution, caution);
+        EXPECT_EQ(selection.failed, failed);
+        const std::vector<ListedRecord> fetched = store.RecordsOf(selection.keys);
+        ASSERT_EQ(fetched.size(), listed.size());
+        for (std::size_t at = 0; at < listed.size(); ++at) {
+            ASSERT_EQ(fetched[at].record, listed[at].record) << "row " << at;
+        }
+    }
+    EXPECT_EQ(store.Select(filters[2]).keys.size(), 700u);
+    EXPECT_EQ(store.Detectors(), (std::vector<std::int64_t>{5, 6}));
+    std::size_t tallied = 0;
+    for (const ProgramTally& tally : store.Programs()) {
+        tallied += tally.records;
+    }
+    EXPECT_EQ(tallied, 2200u);
 }
 
 }  // namespace
