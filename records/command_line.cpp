@@ -86,7 +86,7 @@ int Import(RecordStore& store, Arguments& arguments, std::ostream& out, std::ost
         const std::string& file = arguments.Next("import needs at least one FILE");
         try {
             const ImportCounts counts = ImportFile(store, file, VELANTO_VERSION);
-            out << file << ": " << counts.added << " new, " << counts.alreadyKept << " already kept\n";
+            out << ImportLine(file, counts) << '\n';
         } catch (const StoreError& error) {
             err << error.what() << '\n';
             status = kFailed;
@@ -205,6 +205,13 @@ std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream
         err << "velanto-records: " << error.what() << '\n';
         return kFailed;
     }
+}
+
+std::optional<std::filesystem::path> WindowDatabase(std::span<const std::string> arguments) {
+    if (arguments.size() == 2 && arguments[0] == "--database") {
+        return arguments[1];
+    }
+    return std::nullopt;
 }
 
 }  // namespace velanto

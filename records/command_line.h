@@ -16,4 +16,7 @@ std::filesystem::path DefaultDatabasePath();
 // no command was given, and the window is to open.
 std::optional<int> RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 
+// The store named by --database in a command line that opens the window; nothing when none is named.
+std::optional<std::filesystem::path> WindowDatabase(std::span<const std::string> arguments);
+
 }  // namespace velanto

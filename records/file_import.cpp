@@ -66,4 +66,9 @@ ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, s
     }
 }
 
+std::string ImportLine(std::string_view file, const ImportCounts& counts) {
+    return std::string(file) + ": " + std::to_string(counts.added) + " new, " + std::to_string(counts.alreadyKept) +
+           " already kept";
+}
+
 }  // namespace velanto

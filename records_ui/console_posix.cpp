@@ -1,0 +1,7 @@
+#include "records_ui/console.h"
+
+namespace velanto {
+
+void LeaveConsoleOfOurOwn() {}
+
+}  // namespace velanto

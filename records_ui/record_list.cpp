@@ -1,0 +1,91 @@
+#include "records_ui/record_list.h"
+
+#include <algorithm>
+#include <span>
+
+namespace velanto {
+namespace {
+
+struct Column {
+    const char* heading;
+    int width;
+    wxListColumnFormat align;
+};
+
+constexpr Column kColumns[] = {{"Date", 100, wxLIST_FORMAT_LEFT},     {"Time", 60, wxLIST_FORMAT_LEFT},
+                               {"Detector", 80, wxLIST_FORMAT_RIGHT}, {"Test", 60, wxLIST_FORMAT_RIGHT},
+                               {"Program", 70, wxLIST_FORMAT_RIGHT},  {"Name", 180, wxLIST_FORMAT_LEFT},
+                               {"RLU", 80, wxLIST_FORMAT_RIGHT},      {"Lower", 70, wxLIST_FORMAT_RIGHT},
+                               {"Upper", 70, wxLIST_FORMAT_RIGHT},    {"Result", 80, wxLIST_FORMAT_LEFT}};
+
+wxString Number(std::int64_t value) { return wxString::Format("%lld", static_cast<long long>(value)); }
+
+wxString CellOf(const ListedRecord& listed, long column) {
+    const KeptRecord& record = listed.record;
+    switch (column) {
+        case 0: return wxString::FromUTF8(record.date);
+        case 1: return wxString::FromUTF8(record.time);
+        case 2: return Number(record.detector);
+        case 3: return Number(record.test);
+        case 4: return Number(record.program);
+        case 5: return wxString::FromUTF8(listed.programName);
+        case 6: return Number(record.rlu);
+        case 7: return Number(record.lower);
+        case 8: return Number(record.upper);
+        default: return wxString::FromUTF8(record.verdict);
+    }
+}
+
+}  // namespace
+
+RecordList::RecordList(wxWindow* parent)
+    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES) {
+    for (const Column& column : kColumns) {
+        AppendColumn(column.heading, column.align, FromDIP(column.width));
+    }
+    m_caution.SetBackgroundColour(wxColour(255, 236, 179));
+    m_failed.SetBackgroundColour(wxColour(255, 205, 210));
+}
+
+void RecordList::Show(RecordStore* store, std::vector<std::int64_t> keys) {
+    m_store = store;
+    m_keys = std::move(keys);
+    m_page.clear();
+    SetItemCount(static_cast<long>(m_keys.size()));
+    Refresh();
+}
+
+const ListedRecord* RecordList::RecordAt(long row) const {
+    const auto at = static_cast<std::size_t>(row);
+    if (!m_store || row < 0 || at >= m_keys.size()) {
+        return nullptr;
+    }
+    if (at < m_pageStart || at >= m_pageStart + m_page.size()) {
+        // The page around the row asked for, so that scrolling up or down reads the store rarely.
+        m_pageStart = at - std::min(at, kPageRows / 2);
+        const std::size_t rows = std::min(kPageRows, m_keys.size() - m_pageStart);
+        m_page = m_store->RecordsOf(std::span(m_keys).subspan(m_pageStart, rows));
+        if (at >= m_pageStart + m_page.size()) {
+            return nullptr;  // gone from the store meanwhile
+        }
+    }
+    return &m_page[at - m_pageStart];
+}
+
+wxString RecordList::OnGetItemText(long row, long column) const {
+    const ListedRecord* record = RecordAt(row);
+    return record ? CellOf(*record, column) : wxString();
+}
+
+wxItemAttr* RecordList::OnGetItemAttr(long row) const {
+    const ListedRecord* record = RecordAt(row);
+    if (!record) {
+        return nullptr;
+    }
+    if (record->record.verdict == "Failed") {
+        return &m_failed;
+    }
+    return record->record.verdict == "Caution" ? &m_caution : nullptr;
+}
+
+}  // namespace velanto

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <wx/app.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace velanto {
+
+// velanto records with its window: opens the store named on the command line, else the one open last, else
+// the default one.
+class RecordsApp : public wxApp {
+public:
+    explicit RecordsApp(std::optional<std::filesystem::path> store) : m_store(std::move(store)) {}
+    bool OnInit() override;
+
+private:
+    std::optional<std::filesystem::path> m_store;
+};
+
+}  // namespace velanto

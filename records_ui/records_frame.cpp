@@ -1,0 +1,318 @@
+#include "records_ui/records_frame.h"
+
+#include <wx/aboutdlg.h>
+#include <wx/artprov.h>
+#include <wx/config.h>
+#include <wx/dnd.h>
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/persist/toplevel.h>
+#include <wx/progdlg.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
+#include <wx/statusbr.h>
+#include <wx/textdlg.h>
+#include <wx/toolbar.h>
+
+#include "os/path_folders.h"
+#include "os/whole_file.h"
+#include "records/file_import.h"
+#include "records_ui/filter_bar.h"
+#include "records_ui/path_text.h"
+#include "records_ui/program_list.h"
+#include "records_ui/record_list.h"
+#include "store/csv_export.h"
+
+namespace velanto {
+namespace {
+
+enum CommandId { kImport = wxID_HIGHEST + 1, kExport, kNameProgram, kDownload };
+
+constexpr const char* kStoreWildcard = "Records databases (*.sqlite)|*.sqlite|All files|*";
+constexpr const char* kImportWildcard =
+    "Detector results (*.txt;*.xls;*.bin;*.dump)|*.txt;*.xls;*.bin;*.dump|All files|*";
+constexpr const char* kSashKey = "/Window/ProgramsWidth";
+
+// Files dropped on the window are imported.
+class ImportDropTarget : public wxFileDropTarget {
+public:
+    explicit ImportDropTarget(RecordsFrame& frame) : m_frame(frame) {}
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        // After the drop has ended: the import may show dialogs, which the drag must not wait for.
+        m_frame.CallAfter([frame = &m_frame, files] { frame->ImportFiles(files); });
+        return true;
+    }
+
+private:
+    RecordsFrame& m_frame;
+};
+
+wxBitmapBundle ToolImage(const wxArtID& id) { return wxArtProvider::GetBitmapBundle(id, wxART_TOOLBAR); }
+
+}  // namespace
+
+RecordsFrame::RecordsFrame(const std::filesystem::path& store)
+    : wxFrame(nullptr, wxID_ANY, "velanto records", wxDefaultPosition, wxSize(1000, 650)) {
+    SetName("RecordsFrame");
+    MakeMenus();
+    MakeToolBar();
+    MakeLayout();
+    CreateStatusBar(3);
+    const int widths[] = {-2, -3, -4};
+    SetStatusWidths(3, widths);
+    SetDropTarget(new ImportDropTarget(*this));
+    Bind(wxEVT_CLOSE_WINDOW, &RecordsFrame::OnClose, this);
+    if (!wxPersistentRegisterAndRestore(this)) {
+        Centre();
+    }
+    OpenStore(store, true);
+}
+
+RecordsFrame::~RecordsFrame() = default;
+
+void RecordsFrame::MakeMenus() {
+    auto* file = new wxMenu;
+    file->Append(wxID_NEW, "&New Store...\tCtrl+N", "Make an empty records database");
+    file->Append(wxID_OPEN, "&Open Store...\tCtrl+O", "Open another records database");
+    file->AppendSeparator();
+    file->Append(kImport, "&Import Files...\tCtrl+I", "Keep the records of images, text exports and workbooks");
+    file->Append(kExport, "&Export CSV...\tCtrl+E", "Save the records shown as CSV");
+    file->AppendSeparator();
+    file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
+    auto* records = new wxMenu;
+    records->Append(kNameProgram, "&Name Program...\tF2", "Give the chosen program a name");
+    records->Append(wxID_REFRESH, "&Refresh\tF5", "Read the store again");
+    auto* help = new wxMenu;
+    help->Append(wxID_ABOUT, "&About velanto records");
+    auto* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(records, "&Records");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnNewStore(); }, wxID_NEW);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnOpenStore(); }, wxID_OPEN);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnImport(); }, kImport);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnExport(); }, kExport);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnNameProgram(); }, kNameProgram);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { ShowStore(); }, wxID_REFRESH);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, wxID_ABOUT);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); }, kImport);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kExport);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); }, kNameProgram);
+}
+
+void RecordsFrame::MakeToolBar() {
+    wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_TEXT);
+    tools->AddTool(kImport, "Import", ToolImage(wxART_FILE_OPEN), "Import files (Ctrl+I)");
+    tools->AddTool(kExport, "Export", ToolImage(wxART_FILE_SAVE_AS), "Export the records shown as CSV (Ctrl+E)");
+    tools->Realize();
+}
+
+void RecordsFrame::MakeLayout() {
+    m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE);
+    m_programs = new ProgramList(m_splitter);
+    auto* right = new wxPanel(m_splitter);
+    m_filters = new FilterBar(right, [this] { ShowRecords(); });
+    m_records = new RecordList(right);
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(m_filters, wxSizerFlags().Expand().Border(wxTOP | wxBOTTOM));
+    column->Add(m_records, wxSizerFlags(1).Expand());
+    right->SetSizer(column);
+    m_splitter->SetMinimumPaneSize(FromDIP(120));
+    m_splitter->SplitVertically(m_programs, right, wxConfigBase::Get()->ReadLong(kSashKey, FromDIP(330)));
+    m_programs->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { ShowRecords(); });
+}
+
+bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
+    try {
+        if (!create && !std::filesystem::exists(file)) {
+            throw StoreError(file.string() + ": there is no database here");
+        }
+        CreateFolderChain(FolderOf(file.string()));
+        auto store = std::make_unique<RecordStore>(file);
+        m_store = std::move(store);
+        m_storePath = file;
+    } catch (const std::exception& error) {
+        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    wxConfigBase::Get()->Write("/Store/Path", TextOf(file));
+    SetTitle(TextOf(file.filename()) + " - velanto records");
+    m_filters->Clear();
+    ShowStore();
+    return true;
+}
+
+void RecordsFrame::ShowStore() {
+    if (!m_store) {
+        return;
+    }
+    wxBusyCursor busy;
+    ShowRecords();
+    m_programs->Show(m_store->Programs());
+    m_filters->OfferDetectors(m_store->Detectors());
+    const std::optional<std::string> refusal = m_store->ImportRefusal();
+    SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : TextOf(m_storePath), 2);
+}
+
+RecordFilter RecordsFrame::CurrentFilter() const {
+    RecordFilter filter = m_filters->Filter();
+    filter.program = m_programs->Chosen();
+    return filter;
+}
+
+void RecordsFrame::ShowRecords() {
+    if (!m_store) {
+        return;
+    }
+    RecordSelection selection = m_store->Select(CurrentFilter());
+    ShowTally(selection);
+    m_records->Show(m_store.get(), std::move(selection.keys));
+}
+
+void RecordsFrame::ShowTally(const RecordSelection& selection) {
+    SetStatusText(wxString::Format("%zu records of %zu", selection.keys.size(), m_store->RecordCount()), 0);
+    wxString tally = wxString::Format("Pass %zu, Caution %zu, Failed %zu",
+                                      selection.keys.size() - selection.caution - selection.failed, selection.caution,
+                                      selection.failed);
+    if (selection.notCalendar > 0) {
+        tally += wxString::Format("; %zu without a valid date or time", selection.notCalendar);
+    }
+    SetStatusText(tally, 1);
+}
+
+void RecordsFrame::ImportFiles(const wxArrayString& files) {
+    if (!CanImport()) {
+        wxMessageBox(m_store ? "Nothing can be imported: " + wxString::FromUTF8(*m_store->ImportRefusal())
+                             : wxString("No store is open."),
+                     "velanto records", wxOK | wxICON_WARNING, this);
+        return;
+    }
+    wxProgressDialog progress("Importing", "", static_cast<int>(files.size()), this,
+                              wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT);
+    wxString report;
+    std::size_t refused = 0;
+    for (std::size_t at = 0; at < files.size(); ++at) {
+        if (!progress.Update(static_cast<int>(at), files[at])) {
+            report += "Stopped before " + files[at] + "\n";
+            break;
+        }
+        try {
+            const ImportCounts counts = ImportFile(*m_store, PathOf(files[at]), VELANTO_VERSION);
+            report += wxString::FromUTF8(ImportLine(files[at].utf8_string(), counts)) + "\n";
+        } catch (const std::exception& error) {
+            report += wxString::FromUTF8(error.what()) + "\n";
+            ++refused;
+        }
+    }
+    progress.Update(static_cast<int>(files.size()));
+    ShowStore();
+    wxMessageDialog summary(this,
+                            refused == 0 ? wxString::Format("%zu files imported.", files.size())
+                                         : wxString::Format("%zu of %zu files could not be imported; they added "
+                                                            "nothing.",
+                                                            refused, files.size()),
+                            "velanto records", wxOK | (refused == 0 ? wxICON_INFORMATION : wxICON_WARNING));
+    summary.SetExtendedMessage(report);
+    summary.ShowModal();
+}
+
+void RecordsFrame::OnNewStore() {
+    wxFileDialog dialog(this, "New store", "", "records.sqlite", kStoreWildcard, wxFD_SAVE);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    const std::filesystem::path file = PathOf(dialog.GetPath());
+    if (std::filesystem::exists(file)) {
+        wxMessageBox(dialog.GetPath() +
+                         " is there already: a new store is made only where no file is. Use Open to "
+                         "open it.",
+                     "velanto records", wxOK | wxICON_WARNING, this);
+        return;
+    }
+    OpenStore(file, true);
+}
+
+void RecordsFrame::OnOpenStore() {
+    wxFileDialog dialog(this, "Open store", "", "", kStoreWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() == wxID_OK) {
+        OpenStore(PathOf(dialog.GetPath()), false);
+    }
+}
+
+void RecordsFrame::OnImport() {
+    wxFileDialog dialog(this, "Import files", "", "", kImportWildcard,
+                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() == wxID_OK) {
+        wxArrayString files;
+        dialog.GetPaths(files);
+        ImportFiles(files);
+    }
+}
+
+void RecordsFrame::OnExport() {
+    wxFileDialog dialog(this, "Export CSV", "", "records.csv", "CSV files (*.csv)|*.csv",
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    wxBusyCursor busy;
+    const FailureCause cause = WriteFileWhole(PathOf(dialog.GetPath()).string(), CsvOf(*m_store, CurrentFilter()));
+    if (!cause.empty()) {
+        wxMessageBox(wxString::FromUTF8(cause), "velanto records", wxOK | wxICON_ERROR, this);
+    }
+}
+
+void RecordsFrame::OnNameProgram() {
+    const std::optional<std::int64_t> program = m_programs->Chosen();
+    if (!program) {
+        wxMessageBox("Choose a program in the list of programs first.", "velanto records", wxOK | wxICON_INFORMATION,
+                     this);
+        return;
+    }
+    const std::optional<std::int64_t> detector = m_filters->Filter().detector;
+    const wxString scope =
+        detector ? wxString::Format("detector %lld", static_cast<long long>(*detector)) : wxString("every detector");
+    wxTextEntryDialog dialog(this,
+                             wxString::Format("Name of program %lld for %s:", static_cast<long long>(*program), scope),
+                             "Name program", m_programs->ChosenName());
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    try {
+        m_store->NameProgram(*program, dialog.GetValue().utf8_string(), detector);
+    } catch (const StoreError& error) {
+        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+    }
+    ShowStore();
+}
+
+void RecordsFrame::OnAbout() {
+    wxAboutDialogInfo about;
+    about.SetName("velanto records");
+    about.SetVersion(VELANTO_VERSION);
+    about.SetDescription("Keeps every result downloaded from an ATP detector, each once.");
+    about.SetLicence("MIT");
+    wxAboutBox(about, this);
+}
+
+void RecordsFrame::OnClose(wxCloseEvent& event) {
+    wxConfigBase::Get()->Write(kSashKey, m_splitter->GetSashPosition());
+    event.Skip();
+}
+
+}  // namespace velanto

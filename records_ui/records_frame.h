@@ -1,0 +1,59 @@
+#pragma once
+
+#include <wx/frame.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "store/record_store.h"
+
+class wxSplitterWindow;
+
+namespace velanto {
+
+class FilterBar;
+class ProgramList;
+class RecordList;
+
+// velanto records' window: the programs beside the records they hold, narrowed by period, detector and
+// result, and the commands that bring records in (import, download) and take them out (CSV).
+class RecordsFrame : public wxFrame {
+public:
+    // Opens with the store at `store`; made there when it is absent.
+    explicit RecordsFrame(const std::filesystem::path& store);
+    ~RecordsFrame() override;
+
+    // Keeps the records of `files` (images, text exports, workbooks), each in a transaction of its own, and
+    // tells what each one brought or why it was refused.
+    void ImportFiles(const wxArrayString& files);
+    // Opens the store at `file`, made when absent when `create` is set; on failure, says why and keeps the
+    // store open now.
+    bool OpenStore(const std::filesystem::path& file, bool create);
+
+private:
+    void MakeMenus();
+    void MakeToolBar();
+    void MakeLayout();
+    void ShowRecords();
+    void ShowStore();
+    void ShowTally(const RecordSelection& selection);
+    RecordFilter CurrentFilter() const;
+
+    void OnNewStore();
+    void OnOpenStore();
+    void OnImport();
+    void OnExport();
+    void OnNameProgram();
+    void OnAbout();
+    void OnClose(wxCloseEvent& event);
+    bool CanImport() const { return m_store && !m_store->ImportRefusal(); }
+
+    std::unique_ptr<RecordStore> m_store;
+    std::filesystem::path m_storePath;
+    wxSplitterWindow* m_splitter = nullptr;
+    ProgramList* m_programs = nullptr;
+    FilterBar* m_filters = nullptr;
+    RecordList* m_records = nullptr;
+};
+
+}  // namespace velanto
