@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "store/record_store.h"
@@ -11,5 +12,10 @@ namespace velanto {
 // export or a workbook as velanto writes them. Throws StoreError, naming the file and the reason, for a file
 // that is none of these or is damaged; it then adds nothing.
 ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, std::string_view programVersion);
+
+// Imports the records of detector image `image`, which came from `source`, in one transaction, keeping the
+// image with them.
+ImportCounts ImportImage(RecordStore& store, const DetectorDump& image, std::string source,
+                         std::string_view programVersion);
 
 }  // namespace velanto
