@@ -2,11 +2,14 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <iostream>
 #include <stdexcept>
 #include <vector>
 
 #include "os/path_folders.h"
+#include "os/terminal.h"
 #include "os/whole_file.h"
+#include "records/detector_download.h"
 #include "records/file_import.h"
 #include "store/csv_export.h"
 
@@ -22,6 +25,7 @@ constexpr std::string_view kHelp = R"(Usage:
   velanto-records [--database PATH] export --csv FILE [--from DATE] [--to DATE] [--program N]
   velanto-records [--database PATH] name PROGRAM TEXT [--detector N]
   velanto-records [--database PATH] verify
+  velanto-records [--database PATH] download --com N [--accept-damaged]
   velanto-records --help
 
 Keeps every result downloaded from an ATP detector, each once, in one SQLite file
@@ -36,6 +40,9 @@ export  writes the records from DATE to DATE (YYYY-MM-DD, both included) of
 name    names test program PROGRAM, for every detector or for detector N.
 verify  decodes every kept image again and checks that its records are kept
         and equal, and checks the file; prints what differs.
+download  downloads the detector's memory on COM port N (1 to 4) through the
+        same transfer as velanto and keeps its new records; a damaged answer
+        is kept only with --accept-damaged.
 
 Exit status: 0 on success, 1 when a file or the store failed, 2 for a wrong
 command line.
@@ -147,17 +154,104 @@ int Verify(RecordStore& store, std::ostream& out) {
     return differences.empty() ? 0 : kFailed;
 }
 
+struct DownloadRequest {
+    int port = 0;
+    bool acceptDamaged = false;
+};
+
+DownloadRequest DownloadOptions(Arguments& arguments) {
+    DownloadRequest request;
+    while (!arguments.Done()) {
+        const std::string& option = arguments.Next("");
+        if (option == "--com") {
+            const std::int64_t port = arguments.Number("--com");
+            if (port < 1 || port > 4) {
+                throw UsageError("--com takes a port from 1 to 4, not " + std::to_string(port));
+            }
+            request.port = static_cast<int>(port);
+        } else if (option == "--accept-damaged") {
+            request.acceptDamaged = true;
+        } else {
+            throw UsageError("download does not know " + option);
+        }
+    }
+    if (request.port == 0) {
+        throw UsageError("download needs --com N");
+    }
+    return request;
+}
+
+// Redraws the bytes received on one line of a terminal, and answers the question about a damaged answer
+// as the command line says.
+class CommandLineDownload final : public DownloadObserver {
+public:
+    CommandLineDownload(const DownloadRequest& request, std::ostream* progress)
+        : m_request(request), m_progress(progress) {}
+    ~CommandLineDownload() override {
+        if (m_shownPercent) {
+            *m_progress << '\n';
+        }
+    }
+    CommandLineDownload(const CommandLineDownload&) = delete;
+    CommandLineDownload& operator=(const CommandLineDownload&) = delete;
+
+    void OnProgress(std::size_t bytes) override {
+        const std::size_t percent = bytes * 100 / kDumpSize;
+        if (m_progress && percent != m_shownPercent) {
+            m_shownPercent = percent;
+            *m_progress << "\rCOM" << m_request.port << ": " << bytes << " of " << kDumpSize << " bytes" << std::flush;
+        }
+    }
+    bool KeepDamagedAnswer(const AnswerFindings&) override { return m_request.acceptDamaged; }
+
+private:
+    DownloadRequest m_request;
+    std::ostream* m_progress;
+    std::optional<std::size_t> m_shownPercent;
+};
+
+int Download(RecordStore& store, const DownloadRequest& request, std::ostream& out, std::ostream& err) {
+    if (const std::optional<std::string> refusal = store.ImportRefusal()) {
+        throw StoreError(*refusal + ": nothing can be imported into it");
+    }
+    // The progress line goes only where a person watches it, never into a file or a pipe.
+    const bool onTerminal = err.rdbuf() == std::cerr.rdbuf() && StandardErrorIsTerminal();
+    DownloadOutcome outcome;
+    {
+        CommandLineDownload observer(request, onTerminal ? &err : nullptr);
+        outcome = DownloadDetectorMemory(request.port, observer, std::stop_token());
+    }
+    if (outcome.kind != DownloadOutcome::Kind::Image) {
+        err << outcome.reason;
+        if (outcome.kind == DownloadOutcome::Kind::Declined) {
+            err << " Nothing was kept; --accept-damaged keeps such an answer.";
+        }
+        err << '\n';
+        return kFailed;
+    }
+    const ImportCounts counts = ImportImage(store, outcome.image, DownloadSource(request.port), VELANTO_VERSION);
+    out << "COM" << request.port << ": " << counts.added << " new, " << counts.alreadyKept << " already kept\n";
+    return 0;
+}
+
 int RunCommand(const std::filesystem::path& database, const std::string& command, Arguments& arguments,
                std::ostream& out, std::ostream& err) {
-    if (command != "import" && command != "export" && command != "name" && command != "verify") {
+    if (command != "import" && command != "export" && command != "name" && command != "verify" &&
+        command != "download") {
         throw UsageError("no command " + command);
     }
     if (command == "verify" && !arguments.Done()) {
         throw UsageError("verify takes no arguments");
     }
+    // Its options are checked before the store is opened, let alone a download begun.
+    const std::optional<DownloadRequest> download =
+        command == "download" ? std::optional(DownloadOptions(arguments)) : std::nullopt;
     CreateFolderChain(FolderOf(database.string()));
     RecordStore store(database, command == "export" || command == "verify" ? RecordStore::Access::ReadOnly
                                                                            : RecordStore::Access::ReadWrite);
+    if (download) {
+        return Download(store, *download, out, err);
+    }
     if (command == "import") {
         return Import(store, arguments, out, err);
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "export/export_error.h"
 #include "export/text_export_reader.h"
@@ -49,14 +50,19 @@ ImportCounts ImportFileContents(RecordStore& store, const std::filesystem::path&
         throw StoreError("it is neither a detector image (" + std::to_string(kDumpSize) +
                          " bytes), a text export nor a workbook of velanto's");
     }
-    origin.image.emplace();
-    std::copy(bytes.begin(), bytes.end(), origin.image->begin());
-    MemoryRecordTable rows;
-    DecodeDump(*origin.image, rows);
-    return store.Import(origin, rows);
+    DetectorDump image;
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    return ImportImage(store, image, std::move(origin.source), version);
 }
 
 }  // namespace
+
+ImportCounts ImportImage(RecordStore& store, const DetectorDump& image, std::string source,
+                         std::string_view programVersion) {
+    MemoryRecordTable rows;
+    DecodeDump(image, rows);
+    return store.Import({std::move(source), std::string(programVersion), image}, rows);
+}
 
 ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, std::string_view programVersion) {
     try {

@@ -13,6 +13,11 @@ namespace velanto {
 // that is none of these or is damaged; it then adds nothing.
 ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, std::string_view programVersion);
 
+// Imports the records of detector image `image`, which came from `source`, in one transaction, keeping the
+// image with them.
+ImportCounts ImportImage(RecordStore& store, const DetectorDump& image, std::string source,
+                         std::string_view programVersion);
+
 // What an import of `file` brought: "FILE: N new, M already kept".
 std::string ImportLine(std::string_view file, const ImportCounts& counts);
 

@@ -14,7 +14,7 @@ declare -A may_include=(
     [store]="os dump"
     [app]="os serial dump transfer export wx"
     [tools]="os dump serial"
-    [records]="os dump store export"
+    [records]="os serial dump transfer store export"
     [xlsdriver]=""
 )
 
