@@ -230,7 +230,7 @@ int Download(RecordStore& store, const DownloadRequest& request, std::ostream& o
         return kFailed;
     }
     const ImportCounts counts = ImportImage(store, outcome.image, DownloadSource(request.port), VELANTO_VERSION);
-    out << "COM" << request.port << ": " << counts.added << " new, " << counts.alreadyKept << " already kept\n";
+    out << ImportLine("COM" + std::to_string(request.port), counts) << '\n';
     return 0;
 }
 

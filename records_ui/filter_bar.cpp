@@ -6,6 +6,7 @@
 #include <wx/dateevt.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/wrapsizer.h>
 
 #include <algorithm>
 
@@ -34,16 +35,18 @@ FilterBar::FilterBar(wxWindow* parent, std::function<void()> changed) : wxPanel(
     OfferDetectors({});
     auto* clear = new wxButton(this, wxID_ANY, "&Show all");
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    // Wraps onto a second line in a narrow window rather than hiding its last controls.
+    auto* row = new wxWrapSizer(wxHORIZONTAL);
     const auto add = [&](const char* label, wxWindow* control) {
-        row->Add(new wxStaticText(this, wxID_ANY, label), wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT));
-        row->Add(control, wxSizerFlags().CenterVertical());
+        auto* pair = new wxBoxSizer(wxHORIZONTAL);
+        pair->Add(new wxStaticText(this, wxID_ANY, label), wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT));
+        pair->Add(control, wxSizerFlags().CenterVertical());
+        row->Add(pair, wxSizerFlags().Border(wxBOTTOM, 2));
     };
     add("&From", m_from);
     add("&To", m_to);
     add("&Detector", m_detector);
     add("&Result", m_result);
-    row->AddStretchSpacer();
     row->Add(clear, wxSizerFlags().CenterVertical().Border(wxLEFT | wxRIGHT));
     SetSizer(row);
 

@@ -2,6 +2,7 @@
 
 #include <wx/aboutdlg.h>
 #include <wx/artprov.h>
+#include <wx/choice.h>
 #include <wx/config.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
@@ -15,9 +16,13 @@
 #include <wx/textdlg.h>
 #include <wx/toolbar.h>
 
+#include <algorithm>
+
 #include "os/path_folders.h"
 #include "os/whole_file.h"
+#include "records/detector_download.h"
 #include "records/file_import.h"
+#include "records_ui/download_with_progress.h"
 #include "records_ui/filter_bar.h"
 #include "records_ui/path_text.h"
 #include "records_ui/program_list.h"
@@ -33,6 +38,8 @@ constexpr const char* kStoreWildcard = "Records databases (*.sqlite)|*.sqlite|Al
 constexpr const char* kImportWildcard =
     "Detector results (*.txt;*.xls;*.bin;*.dump)|*.txt;*.xls;*.bin;*.dump|All files|*";
 constexpr const char* kSashKey = "/Window/ProgramsWidth";
+constexpr const char* kPortKey = "/Download/Port";
+constexpr int kPorts = 4;  // COM1 to COM4, as velanto offers
 
 // Files dropped on the window are imported.
 class ImportDropTarget : public wxFileDropTarget {
@@ -53,7 +60,7 @@ wxBitmapBundle ToolImage(const wxArtID& id) { return wxArtProvider::GetBitmapBun
 }  // namespace
 
 RecordsFrame::RecordsFrame(const std::filesystem::path& store)
-    : wxFrame(nullptr, wxID_ANY, "velanto records", wxDefaultPosition, wxSize(1000, 650)) {
+    : wxFrame(nullptr, wxID_ANY, "velanto records", wxDefaultPosition, wxSize(1180, 720)) {
     SetName("RecordsFrame");
     MakeMenus();
     MakeToolBar();
@@ -81,6 +88,10 @@ void RecordsFrame::MakeMenus() {
     file->AppendSeparator();
     file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
     auto* records = new wxMenu;
+    records->Append(kDownload, "&Download from Detector\tCtrl+D",
+                    "Download the detector's memory and keep its new "
+                    "records");
+    records->AppendSeparator();
     records->Append(kNameProgram, "&Name Program...\tF2", "Give the chosen program a name");
     records->Append(wxID_REFRESH, "&Refresh\tF5", "Read the store again");
     auto* help = new wxMenu;
@@ -117,6 +128,15 @@ void RecordsFrame::MakeMenus() {
 
 void RecordsFrame::MakeToolBar() {
     wxToolBar* tools = CreateToolBar(wxTB_HORIZONTAL | wxTB_TEXT);
+    m_port = new wxChoice(tools, wxID_ANY);
+    for (int port = 1; port <= kPorts; ++port) {
+        m_port->Append(wxString::Format("COM%d", port));
+    }
+    m_port->SetSelection(std::clamp(static_cast<int>(wxConfigBase::Get()->ReadLong(kPortKey, 1)), 1, kPorts) - 1);
+    m_port->SetToolTip("The serial port the detector is on");
+    tools->AddControl(m_port, "Port");
+    tools->AddTool(kDownload, "Download", ToolImage(wxART_GO_DOWN), "Download from the detector (Ctrl+D)");
+    tools->AddSeparator();
     tools->AddTool(kImport, "Import", ToolImage(wxART_FILE_OPEN), "Import files (Ctrl+I)");
     tools->AddTool(kExport, "Export", ToolImage(wxART_FILE_SAVE_AS), "Export the records shown as CSV (Ctrl+E)");
     tools->Realize();
@@ -274,6 +294,32 @@ void RecordsFrame::OnExport() {
     const FailureCause cause = WriteFileWhole(PathOf(dialog.GetPath()).string(), CsvOf(*m_store, CurrentFilter()));
     if (!cause.empty()) {
         wxMessageBox(wxString::FromUTF8(cause), "velanto records", wxOK | wxICON_ERROR, this);
+    }
+}
+
+void RecordsFrame::OnDownload() {
+    const int port = m_port->GetSelection() + 1;
+    wxConfigBase::Get()->Write(kPortKey, port);
+    const DownloadOutcome outcome = DownloadWithProgress(this, port);
+    switch (outcome.kind) {
+        case DownloadOutcome::Kind::Image: break;
+        case DownloadOutcome::Kind::Cancelled: return;
+        case DownloadOutcome::Kind::Declined:
+            wxMessageBox(wxString::FromUTF8(outcome.reason) + "\n\nNothing was kept.", "velanto records",
+                         wxOK | wxICON_INFORMATION, this);
+            return;
+        case DownloadOutcome::Kind::Failed:
+            wxMessageBox(wxString::FromUTF8(outcome.reason), "velanto records", wxOK | wxICON_ERROR, this);
+            return;
+    }
+    try {
+        const ImportCounts counts = ImportImage(*m_store, outcome.image, DownloadSource(port), VELANTO_VERSION);
+        ShowStore();
+        wxMessageBox(wxString::FromUTF8(ImportLine("COM" + std::to_string(port), counts)), "velanto records",
+                     wxOK | wxICON_INFORMATION, this);
+    } catch (const StoreError& error) {
+        wxMessageBox(wxString::FromUTF8(error.what()) + "\n\nNothing was kept.", "velanto records", wxOK | wxICON_ERROR,
+                     this);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "store/record_store.h"
 
+class wxChoice;
 class wxSplitterWindow;
 
 namespace velanto {
@@ -43,6 +44,7 @@ private:
     void OnOpenStore();
     void OnImport();
     void OnExport();
+    void OnDownload();
     void OnNameProgram();
     void OnAbout();
     void OnClose(wxCloseEvent& event);
@@ -54,6 +56,7 @@ private:
     ProgramList* m_programs = nullptr;
     FilterBar* m_filters = nullptr;
     RecordList* m_records = nullptr;
+    wxChoice* m_port = nullptr;
 };
 
 }  // namespace velanto
