@@ -39,32 +39,58 @@ wxString CellOf(const ListedRecord& listed, long column) {
 }  // namespace
 
 RecordList::RecordList(wxWindow* parent)
-    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES) {
+    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES,
+                 wxDefaultValidator, "records") {
     for (const Column& column : kColumns) {
         AppendColumn(column.heading, column.align, FromDIP(column.width));
     }
     m_caution.SetBackgroundColour(wxColour(255, 236, 179));
+    Bind(wxEVT_IDLE, &RecordList::OnIdle, this);
     m_failed.SetBackgroundColour(wxColour(255, 205, 210));
 }
 
-void RecordList::Show(RecordStore* store, std::vector<std::int64_t> keys) {
+void RecordList::Show(RecordStore* store, RecordCursor cursor, std::function<void()> complete) {
     m_store = store;
-    m_keys = std::move(keys);
+    m_cursor.emplace(std::move(cursor));
+    m_complete = std::move(complete);
+    m_selection = {};
     m_page.clear();
-    SetItemCount(static_cast<long>(m_keys.size()));
+    ReadKeys(kFirstKeys);
     Refresh();
+}
+
+// Batches small enough for the window to stay responsive, large enough to read a million keys in a
+// fraction of a second.
+void RecordList::ReadKeys(std::size_t rows) {
+    if (!m_cursor) {
+        return;
+    }
+    const bool more = m_cursor->Read(rows, m_selection);
+    SetItemCount(static_cast<long>(m_selection.keys.size()));
+    if (!more) {
+        m_cursor.reset();
+        m_complete();
+    }
+}
+
+void RecordList::OnIdle(wxIdleEvent& event) {
+    ReadKeys(kIdleKeys);
+    if (m_cursor) {
+        event.RequestMore();
+    }
+    event.Skip();
 }
 
 const ListedRecord* RecordList::RecordAt(long row) const {
     const auto at = static_cast<std::size_t>(row);
-    if (!m_store || row < 0 || at >= m_keys.size()) {
+    if (!m_store || row < 0 || at >= m_selection.keys.size()) {
         return nullptr;
     }
     if (at < m_pageStart || at >= m_pageStart + m_page.size()) {
         // The page around the row asked for, so that scrolling up or down reads the store rarely.
         m_pageStart = at - std::min(at, kPageRows / 2);
-        const std::size_t rows = std::min(kPageRows, m_keys.size() - m_pageStart);
-        m_page = m_store->RecordsOf(std::span(m_keys).subspan(m_pageStart, rows));
+        const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - m_pageStart);
+        m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(m_pageStart, rows));
         if (at >= m_pageStart + m_page.size()) {
             return nullptr;  // gone from the store meanwhile
         }

@@ -3,6 +3,8 @@
 #include <wx/listctrl.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "store/record_store.h"
@@ -10,25 +12,38 @@
 namespace velanto {
 
 // The records a filter covers, as a virtual list: it holds only their keys and fetches from the store the
-// rows on screen, a page at a time, so that a million rows show at once. Failed and Caution rows are
+// rows on screen, a page at a time, so that a million rows show at once. The keys themselves are read a
+// batch at a time: the first at once, the rest while the program is idle. Failed and Caution rows are
 // coloured.
 class RecordList : public wxListCtrl {
 public:
     explicit RecordList(wxWindow* parent);
 
-    // Shows the records of `keys`, read from `store`, which must outlive them (or be given anew).
-    void Show(RecordStore* store, std::vector<std::int64_t> keys);
+    // Shows the records of `cursor`, read from `store`, which must outlive them (or be given anew);
+    // `complete` is called once the last of them is in.
+    void Show(RecordStore* store, RecordCursor cursor, std::function<void()> complete);
+    // Reads no more keys: the store is about to be written, or closed.
+    void StopReading() { m_cursor.reset(); }
+    bool IsReading() const { return m_cursor.has_value(); }
+    // The keys read so far, with their tally.
+    const RecordSelection& Selection() const { return m_selection; }
     // The record in row `row`; the store is read when its page is not at hand.
     const ListedRecord* RecordAt(long row) const;
 
 private:
     wxString OnGetItemText(long row, long column) const override;
     wxItemAttr* OnGetItemAttr(long row) const override;
+    void ReadKeys(std::size_t rows);
+    void OnIdle(wxIdleEvent& event);
 
     static constexpr std::size_t kPageRows = 128;
+    static constexpr std::size_t kFirstKeys = 1000;
+    static constexpr std::size_t kIdleKeys = 50000;
 
     RecordStore* m_store = nullptr;
-    std::vector<std::int64_t> m_keys;
+    std::optional<RecordCursor> m_cursor;
+    std::function<void()> m_complete;
+    RecordSelection m_selection;
     // The page of rows last read, from row m_pageStart; the list asks for the rows of one screen in turn.
     mutable std::vector<ListedRecord> m_page;
     mutable std::size_t m_pageStart = 0;

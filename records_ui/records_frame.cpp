@@ -164,6 +164,7 @@ bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
         }
         CreateFolderChain(FolderOf(file.string()));
         auto store = std::make_unique<RecordStore>(file);
+        m_records->StopReading();
         m_store = std::move(store);
         m_storePath = file;
     } catch (const std::exception& error) {
@@ -181,10 +182,18 @@ void RecordsFrame::ShowStore() {
     if (!m_store) {
         return;
     }
-    wxBusyCursor busy;
     ShowRecords();
-    m_programs->Show(m_store->Programs());
-    m_filters->OfferDetectors(m_store->Detectors());
+    // After the first rows are on screen: counting every program's records reads the whole store.
+    CallAfter([this] {
+        const std::vector<ProgramTally> programs = m_store->Programs();
+        m_total = 0;
+        for (const ProgramTally& program : programs) {
+            m_total += program.records;
+        }
+        m_programs->Show(programs);
+        m_filters->OfferDetectors(m_store->Detectors());
+        ShowTally();
+    });
     const std::optional<std::string> refusal = m_store->ImportRefusal();
     SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : TextOf(m_storePath), 2);
 }
@@ -199,13 +208,18 @@ void RecordsFrame::ShowRecords() {
     if (!m_store) {
         return;
     }
-    RecordSelection selection = m_store->Select(CurrentFilter());
-    ShowTally(selection);
-    m_records->Show(m_store.get(), std::move(selection.keys));
+    m_records->Show(m_store.get(), m_store->OpenSelection(CurrentFilter()), [this] { ShowTally(); });
+    ShowTally();
 }
 
-void RecordsFrame::ShowTally(const RecordSelection& selection) {
-    SetStatusText(wxString::Format("%zu records of %zu", selection.keys.size(), m_store->RecordCount()), 0);
+void RecordsFrame::ShowTally() {
+    const RecordSelection& selection = m_records->Selection();
+    if (m_records->IsReading()) {
+        SetStatusText(wxString::Format("%zu records so far...", selection.keys.size()), 0);
+        SetStatusText("", 1);
+        return;
+    }
+    SetStatusText(wxString::Format("%zu records of %zu", selection.keys.size(), m_total), 0);
     wxString tally = wxString::Format("Pass %zu, Caution %zu, Failed %zu",
                                       selection.keys.size() - selection.caution - selection.failed, selection.caution,
                                       selection.failed);
@@ -222,6 +236,7 @@ void RecordsFrame::ImportFiles(const wxArrayString& files) {
                      "velanto records", wxOK | wxICON_WARNING, this);
         return;
     }
+    m_records->StopReading();
     wxProgressDialog progress("Importing", "", static_cast<int>(files.size()), this,
                               wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT);
     wxString report;
@@ -312,6 +327,7 @@ void RecordsFrame::OnDownload() {
             wxMessageBox(wxString::FromUTF8(outcome.reason), "velanto records", wxOK | wxICON_ERROR, this);
             return;
     }
+    m_records->StopReading();
     try {
         const ImportCounts counts = ImportImage(*m_store, outcome.image, DownloadSource(port), VELANTO_VERSION);
         ShowStore();
@@ -339,6 +355,7 @@ void RecordsFrame::OnNameProgram() {
     if (dialog.ShowModal() != wxID_OK) {
         return;
     }
+    m_records->StopReading();
     try {
         m_store->NameProgram(*program, dialog.GetValue().utf8_string(), detector);
     } catch (const StoreError& error) {

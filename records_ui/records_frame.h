@@ -37,7 +37,7 @@ private:
     void MakeLayout();
     void ShowRecords();
     void ShowStore();
-    void ShowTally(const RecordSelection& selection);
+    void ShowTally();
     RecordFilter CurrentFilter() const;
 
     void OnNewStore();
@@ -52,6 +52,7 @@ private:
 
     std::unique_ptr<RecordStore> m_store;
     std::filesystem::path m_storePath;
+    std::size_t m_total = 0;  // records in the store
     wxSplitterWindow* m_splitter = nullptr;
     ProgramList* m_programs = nullptr;
     FilterBar* m_filters = nullptr;

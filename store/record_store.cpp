@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <vector>
 
 #include "store/kept_record.h"
@@ -224,15 +225,29 @@ void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<
     }
 }
 
-RecordSelection RecordStore::Select(const RecordFilter& filter) {
-    SqliteStatement query = Filtered("SELECT r.id, r.verdict, r.calendar_valid FROM records r", filter);
-    RecordSelection selection;
-    while (query.Step()) {
-        selection.keys.push_back(query.Number(0));
-        const std::string_view verdict = query.TextView(1);
+bool RecordCursor::Read(std::size_t rows, RecordSelection& selection) {
+    for (std::size_t row = 0; row < rows && !m_done; ++row) {
+        if (!m_query.Step()) {
+            m_done = true;  // stepped again, the query would start over
+            break;
+        }
+        selection.keys.push_back(m_query.Number(0));
+        const std::string_view verdict = m_query.TextView(1);
         selection.caution += verdict == "Caution" ? 1 : 0;
         selection.failed += verdict == "Failed" ? 1 : 0;
-        selection.notCalendar += query.Number(2) == 0 ? 1 : 0;
+        selection.notCalendar += m_query.Number(2) == 0 ? 1 : 0;
+    }
+    return !m_done;
+}
+
+RecordCursor RecordStore::OpenSelection(const RecordFilter& filter) {
+    return RecordCursor(Filtered("SELECT r.id, r.verdict, r.calendar_valid FROM records r", filter));
+}
+
+RecordSelection RecordStore::Select(const RecordFilter& filter) {
+    RecordCursor cursor = OpenSelection(filter);
+    RecordSelection selection;
+    while (cursor.Read(std::numeric_limits<std::size_t>::max(), selection)) {
     }
     return selection;
 }

@@ -47,6 +47,20 @@ struct RecordSelection {
     std::size_t notCalendar = 0;  // with a date or time that is no calendar value
 };
 
+// The records a filter covers, read a batch at a time, so that a window shows the first ones at once.
+// Reads from its store, which must outlive it and take no import while it is open.
+class RecordCursor {
+public:
+    // Adds the next `rows` records at most to `selection`; false once the last one is in.
+    bool Read(std::size_t rows, RecordSelection& selection);
+
+private:
+    friend class RecordStore;
+    explicit RecordCursor(SqliteStatement query) : m_query(std::move(query)) {}
+    SqliteStatement m_query;
+    bool m_done = false;
+};
+
 // A test program as the lab sees it: its number, the name it gave it, and how many records it has.
 struct ProgramTally {
     std::int64_t program = 0;
@@ -84,6 +98,7 @@ public:
     void ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take);
     // The keys of the records `filter` covers, in the order ForEachRecord gives them.
     RecordSelection Select(const RecordFilter& filter);
+    RecordCursor OpenSelection(const RecordFilter& filter);
     // The records of `keys`, in their order.
     std::vector<ListedRecord> RecordsOf(std::span<const std::int64_t> keys);
     // Every program with records, by number; `detector` narrows the counts to one detector's records.

@@ -15,6 +15,7 @@ declare -A may_include=(
     [app]="os serial dump transfer export wx"
     [tools]="os dump serial"
     [records]="os serial dump transfer store export"
+    [records_ui]="os store records wx"
     [xlsdriver]=""
 )
 

@@ -216,6 +216,12 @@ TEST_F(Store, TheListsSelectionHoldsTheFilteredRecordsInOrderWithTheirTallyAlsoA
             failed += record.record.verdict == "Failed" ? 1 : 0;
         });
         const RecordSelection selection = store.Select(filter);
+        RecordSelection inBatches;
+        RecordCursor cursor = store.OpenSelection(filter);
+        while (cursor.Read(7, inBatches)) {
+        }
+        EXPECT_FALSE(cursor.Read(7, inBatches)) << "a cursor read to its end stays there";
+        EXPECT_EQ(inBatches.keys, selection.keys);
         EXPECT_EQ(selection.caution, caution);
         EXPECT_EQ(selection.failed, failed);
         const std::vector<ListedRecord> fetched = store.RecordsOf(selection.keys);

@@ -1,0 +1,145 @@
+// velanto records' window over a store of a million records (500 downloads of 2000): how long from the
+// window's start to its first rows painted, and from a filter's change to the rows painted. Needs a
+// display (scripts/bench.sh provides a virtual one). The store is made once and kept in
+// ${XDG_CACHE_HOME:-~/.cache}/velanto/bench/.
+
+#include <benchmark/benchmark.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/fileconf.h>
+#include <wx/init.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "records_ui/record_list.h"
+#include "records_ui/records_frame.h"
+#include "store/record_store.h"
+#include "tools/dump_generator.h"
+
+namespace {
+
+constexpr int kDownloads = 500;
+
+void Pump() {
+    wxTheApp->ProcessPendingEvents();
+    while (wxEventLoopBase::GetActive()->Pending()) {
+        wxEventLoopBase::GetActive()->Dispatch();
+    }
+}
+
+std::filesystem::path CacheFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    return (cache && *cache ? std::filesystem::path(cache) : std::filesystem::path(home ? home : ".") / ".cache") /
+           "velanto" / "bench";
+}
+
+// 500 downloads of 2000 records from five detectors, made under a temporary name and kept once whole.
+std::filesystem::path MillionRecordStore() {
+    const std::filesystem::path store =
+        CacheFolder() / ("records-1m-v" + std::to_string(velanto::RecordStore::kSchemaVersion) + ".sqlite");
+    if (std::filesystem::exists(store)) {
+        return store;
+    }
+    std::filesystem::create_directories(store.parent_path());
+    const std::filesystem::path making = store.string() + ".making";
+    std::filesystem::remove(making);
+    {
+        velanto::RecordStore records(making);
+        for (int download = 0; download < kDownloads; ++download) {
+            const auto image = velanto::GenerateDump(
+                {velanto::kMaxRecords, static_cast<std::uint16_t>(1 + download % 5), std::uint32_t(download + 1)});
+            velanto::MemoryRecordTable rows;
+            velanto::DecodeDump(image, rows);
+            records.Import({"bench", "bench", image}, rows);
+        }
+    }
+    std::filesystem::remove(making.string() + "-wal");
+    std::filesystem::remove(making.string() + "-shm");
+    std::filesystem::rename(making, store);
+    return store;
+}
+
+// Counts the paints of a list's rows, which the generic list draws in a child window.
+class PaintCounter {
+public:
+    explicit PaintCounter(wxWindow& list) {
+        for (wxWindow* child : list.GetChildren()) {
+            child->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+                ++m_paints;
+                event.Skip();
+            });
+        }
+    }
+    int Paints() const { return m_paints; }
+
+private:
+    int m_paints = 0;
+};
+
+void BM_StartToFirstRowsPainted(benchmark::State& state) {
+    const std::filesystem::path store = MillionRecordStore();
+    for (auto _ : state) {
+        auto* frame = new velanto::RecordsFrame(store);
+        auto* list = dynamic_cast<velanto::RecordList*>(wxWindow::FindWindowByName("records", frame));
+        PaintCounter counter(*list);
+        frame->Show();
+        while (counter.Paints() == 0) {
+            Pump();
+        }
+        state.counters["rows"] = static_cast<double>(list->GetItemCount());
+        state.PauseTiming();
+        frame->Destroy();
+        Pump();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartToFirstRowsPainted)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// A program chosen: all its records selected from the store, tallied, and the first of them painted.
+void BM_FilterByProgramToRowsPainted(benchmark::State& state) {
+    velanto::RecordStore store(MillionRecordStore(), velanto::RecordStore::Access::ReadOnly);
+    wxFrame frame(nullptr, wxID_ANY, "bench", wxDefaultPosition, wxSize(1000, 700));
+    auto* list = new velanto::RecordList(&frame);
+    frame.Show();
+    PaintCounter counter(*list);
+    Pump();
+    std::int64_t program = 0;
+    for (auto _ : state) {
+        velanto::RecordFilter filter;
+        filter.program = 1 + program++ % 12;
+        const int paints = counter.Paints();
+        bool complete = false;
+        list->Show(&store, store.OpenSelection(filter), [&complete] { complete = true; });
+        while (!complete || counter.Paints() == paints) {
+            wxTheApp->ProcessIdle();
+            Pump();
+        }
+    }
+    frame.Hide();
+}
+BENCHMARK(BM_FilterByProgramToRowsPainted)->Unit(benchmark::kMillisecond)->Iterations(12)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    wxApp::SetInstance(new wxApp());
+    if (!wxEntryStart(argc, argv)) {
+        return 1;
+    }
+    // The window's settings go to a file of the benchmark's own.
+    const std::filesystem::path settings = std::filesystem::temp_directory_path() / "velanto-records-bench.conf";
+    wxConfigBase::Set(new wxFileConfig("", "", settings.string(), "", wxCONFIG_USE_LOCAL_FILE));
+    {
+        wxEventLoop loop;
+        wxEventLoopActivator activate(&loop);
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    delete wxConfigBase::Set(nullptr);
+    std::filesystem::remove(settings);
+    wxEntryCleanup();
+    return 0;
+}
