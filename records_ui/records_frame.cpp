@@ -55,7 +55,17 @@ private:
     RecordsFrame& m_frame;
 };
 
-wxBitmapBundle ToolImage(const wxArtID& id) { return wxArtProvider::GetBitmapBundle(id, wxART_TOOLBAR); }
+wxBitmapBundle ToolImage(const wxArtID& id) {
+    const wxBitmapBundle image = wxArtProvider::GetBitmapBundle(id, wxART_TOOLBAR);
+    if (image.IsOk()) {
+        return image;
+    }
+    // Not every system's art has every picture; the tool's label says what it does.
+    wxImage blank(24, 24);
+    blank.InitAlpha();
+    std::fill_n(blank.GetAlpha(), 24 * 24, 0);
+    return wxBitmapBundle(wxBitmap(blank));
+}
 
 }  // namespace
 
