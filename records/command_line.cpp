@@ -22,10 +22,10 @@ constexpr int kUsage = 2;
 constexpr std::string_view kHelp = R"(Usage:
   velanto-records [--database PATH]                   opens the window
   velanto-records [--database PATH] import FILE...
+  velanto-records [--database PATH] download --com N [--accept-damaged]
   velanto-records [--database PATH] export --csv FILE [--from DATE] [--to DATE] [--program N]
   velanto-records [--database PATH] name PROGRAM TEXT [--detector N]
   velanto-records [--database PATH] verify
-  velanto-records [--database PATH] download --com N [--accept-damaged]
   velanto-records --help
 
 Keeps every result downloaded from an ATP detector, each once, in one SQLite file
@@ -35,14 +35,15 @@ import  keeps the records of detector images (16448 bytes), text exports
         (atpNN.txt) and workbooks (.xls) as velanto writes them; prints
         "FILE: N new, M already kept" for each. A damaged or foreign file adds
         nothing and is named with the reason; the other files still go in.
+download
+        downloads the detector's memory on COM port N (1 to 4) through the same
+        transfer as velanto and keeps its new records; a damaged answer is kept
+        only with --accept-damaged.
 export  writes the records from DATE to DATE (YYYY-MM-DD, both included) of
         program N, or all, as CSV in UTF-8 with a byte-order mark.
 name    names test program PROGRAM, for every detector or for detector N.
 verify  decodes every kept image again and checks that its records are kept
         and equal, and checks the file; prints what differs.
-download  downloads the detector's memory on COM port N (1 to 4) through the
-        same transfer as velanto and keeps its new records; a damaged answer
-        is kept only with --accept-damaged.
 
 Exit status: 0 on success, 1 when a file or the store failed, 2 for a wrong
 command line.

@@ -10,7 +10,7 @@ scripts/bootstrap.sh dpkg-dev lintian "${testing[@]}"
 build=out/build-package
 root=out/package/velanto
 debian=packaging/debian
-metainfo=usr/share/metainfo/org.velanto.velanto.metainfo.xml
+metainfo=app/org.velanto.velanto.metainfo.xml
 mkdir -p out
 
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -29,8 +29,8 @@ if ! head -n 1 "$debian/changelog" | grep -qF "velanto ($version)"; then
 fi
 # Software centres show the newest release of the AppStream description: the changelog's.
 released=$(date -u -d "$(dpkg-parsechangelog -l "$debian/changelog" -S Date)" +%F)
-if ! grep -qF "<release version=\"$version\" date=\"$released\">" "app/${metainfo##*/}"; then
-    echo "package: app/${metainfo##*/} has no release entry for $version of $released" >&2
+if ! grep -qF "<release version=\"$version\" date=\"$released\">" "$metainfo"; then
+    echo "package: $metainfo has no release entry for $version of $released" >&2
     exit 1
 fi
 
@@ -64,7 +64,9 @@ chmod 644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
 package=out/velanto_${version}_amd64.deb
 dpkg-deb --root-owner-group -Zxz --build "$root" "$package"
 lintian --fail-on error --info "$package"
-appstreamcli validate --no-net "$root/$metainfo"
+for description in "$root"/usr/share/metainfo/*.xml; do
+    appstreamcli validate --no-net "$description"
+done
 
 if [ ${#testing[@]} -gt 0 ]; then
     tests/package/throwaway_root_test.sh "$package"

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Draws velanto's icon: a luminometer swab tube glowing in a teal tile.
+"""Draws velanto's icon, a luminometer swab tube glowing in a teal tile, and velanto records'
+icon, a smaller tube beside a stack of ledger sheets in an indigo tile.
 
-Writes the two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
+Writes velanto's two 32 x 32 images the dialog uses (one in the 16-colour palette, one in a
 256-colour palette, as XPM), the PNG sizes a Linux desktop looks for, and the Windows icon
-file, which holds those two images and true-colour sizes. Standard library only; run it again
-after changing the artwork and commit what it writes.
+file, which holds those two images and true-colour sizes; and the same PNG sizes of velanto
+records' icon into records/resources/icons. Standard library only; run it again after changing
+the artwork and commit what it writes.
 """
 import math
 import os
@@ -35,12 +37,18 @@ def blend(under, over):
     return (*rgb, a)
 
 
-def shade(u, v):
-    """Colour of the artwork at (u, v) in the unit square, y growing downwards."""
-    pixel = (0, 0, 0, 0)
-    # Tile: rounded square, teal at the top shading to deep blue.
-    if rounded_rect_distance(u, v, 0.5, 0.5, 0.47, 0.47, 0.16) <= 0:
-        pixel = (0.05 + 0.02 * v, 0.45 - 0.25 * v, 0.55 - 0.1 * v, 1)
+OUTLINE = (0.08, 0.16, 0.25, 1)
+
+
+def tile(u, v, top, bottom):
+    """The rounded square under the artwork, shading from colour `top` to colour `bottom`."""
+    if rounded_rect_distance(u, v, 0.5, 0.5, 0.47, 0.47, 0.16) > 0:
+        return (0, 0, 0, 0)
+    return (*(t + (b - t) * v for t, b in zip(top, bottom)), 1)
+
+
+def swab(pixel, u, v):
+    """The glowing swab tube over `pixel`, in a unit square whose centre it fills."""
     # Glow of the reaction: a warm light around the bottom of the tube.
     glow = clamp(1 - math.hypot(u - 0.5, v - 0.66) / 0.33)
     if glow > 0 and pixel[3] > 0:
@@ -52,14 +60,40 @@ def shade(u, v):
         body = (1.0, 0.97, 0.6, 1) if liquid else (0.93, 0.97, 1.0, 1)
         pixel = blend(pixel, body)
         if tube > -0.035:
-            pixel = blend(pixel, (0.08, 0.16, 0.25, 1))
+            pixel = blend(pixel, OUTLINE)
     # Cap of the swab.
     if rounded_rect_distance(u, v, 0.5, 0.16, 0.15, 0.05, 0.03) <= 0:
         pixel = blend(pixel, (0.95, 0.35, 0.2, 1))
     return pixel
 
 
-def render(size):
+def velanto_shade(u, v):
+    """Colour of velanto's icon at (u, v) in the unit square, y growing downwards."""
+    return swab(tile(u, v, (0.05, 0.45, 0.55), (0.07, 0.20, 0.45)), u, v)
+
+
+def ledger(pixel, u, v):
+    """Three sheets stacked to the upper right, the front one ruled, as a record book's."""
+    for step, paper in ((2, (0.72, 0.78, 0.90, 1)), (1, (0.84, 0.88, 0.95, 1)), (0, (0.98, 0.98, 0.94, 1))):
+        sheet = rounded_rect_distance(u, v, 0.63 + 0.035 * step, 0.64 - 0.035 * step, 0.17, 0.21, 0.03)
+        if sheet <= 0:
+            pixel = blend(pixel, OUTLINE if sheet > -0.025 else paper)
+    if rounded_rect_distance(u, v, 0.63, 0.64, 0.17, 0.21, 0.03) <= -0.025:
+        for rule in (0.53, 0.61, 0.69, 0.77):
+            if abs(v - rule) <= 0.0125 and 0.51 <= u <= 0.75:
+                pixel = blend(pixel, (0.25, 0.45, 0.60, 1))
+    return pixel
+
+
+def records_shade(u, v):
+    """Colour of velanto records' icon at (u, v): velanto's tube, smaller, beside a ledger."""
+    scale = 0.8
+    pixel = tile(u, v, (0.30, 0.25, 0.60), (0.16, 0.12, 0.42))
+    pixel = swab(pixel, 0.5 + (u - 0.30) / scale, 0.5 + (v - 0.47) / scale)
+    return ledger(pixel, u, v)
+
+
+def render(size, shade):
     rows = []
     for y in range(size):
         row = []
@@ -96,6 +130,14 @@ def png_bytes(rows):
 def write_png(path, rows):
     with open(path, "wb") as out:
         out.write(png_bytes(rows))
+
+
+def write_pngs(folder, name, images):
+    """Writes each image as folder/NxN/name, where a desktop's icon theme looks for its size."""
+    for size, rows in images.items():
+        sized = os.path.join(folder, f"{size}x{size}")
+        os.makedirs(sized, exist_ok=True)
+        write_png(os.path.join(sized, name), rows)
 
 
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -172,17 +214,17 @@ def write_ico(path, images):
 
 def main():
     root = os.path.dirname(os.path.abspath(__file__))
-    images = {size: render(size) for size in (16, 24, 32, 48, 64, 128, 256)}
+    sizes = (16, 24, 32, 48, 64, 128, 256)
+    images = {size: render(size, velanto_shade) for size in sizes}
     icon32 = images[32]
     write_xpm(os.path.join(root, "velanto_16_colours.xpm"), "velanto_16_colours_xpm", icon32, VGA16)
     write_xpm(os.path.join(root, "velanto_256_colours.xpm"), "velanto_256_colours_xpm", icon32, PALETTE256)
-    for size, rows in images.items():
-        folder = os.path.join(root, "icons", f"{size}x{size}")
-        os.makedirs(folder, exist_ok=True)
-        write_png(os.path.join(folder, "velanto.png"), rows)
+    write_pngs(os.path.join(root, "icons"), "velanto.png", images)
     # The dialog's two 32 x 32 images, and true-colour sizes for the Start menu and Explorer.
     write_ico(os.path.join(root, "velanto.ico"), [(icon32, VGA16), (icon32, PALETTE256)] +
               [(images[size], None) for size in (16, 24, 32, 48, 256)])
+    records = os.path.join(root, "..", "..", "records", "resources", "icons")
+    write_pngs(records, "velanto-records.png", {size: render(size, records_shade) for size in sizes})
     return 0
 
 

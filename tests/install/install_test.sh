@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
 # cmake --install of a build tree: every file a user needs lands under the prefix, the desktop
-# entry is valid, and the driver template registers the installed library with unixODBC.
+# entries and AppStream descriptions are valid, velanto-records runs, and the driver template
+# registers the installed library with unixODBC.
 set -u
 build=$1
 source "$(dirname "$0")/../check.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; exit 1; }
-for file in bin/velanto bin/velanto-dump bin/velanto-detector share/velanto/velanto.htb \
-            share/applications/velanto.desktop share/metainfo/org.velanto.velanto.metainfo.xml \
-            share/icons/hicolor/32x32/apps/velanto.png \
-            share/icons/hicolor/256x256/apps/velanto.png lib/odbc/libvelantoxls.so \
+for file in bin/velanto bin/velanto-dump bin/velanto-detector bin/velanto-records \
+            share/velanto/velanto.htb share/applications/velanto.desktop \
+            share/applications/velanto-records.desktop share/metainfo/org.velanto.velanto.metainfo.xml \
+            share/metainfo/org.velanto.records.metainfo.xml share/icons/hicolor/32x32/apps/velanto.png \
+            share/icons/hicolor/256x256/apps/velanto.png share/icons/hicolor/16x16/apps/velanto-records.png \
+            share/icons/hicolor/256x256/apps/velanto-records.png lib/odbc/libvelantoxls.so \
             share/velanto/velanto-xls-driver.ini share/man/man1/velanto.1 \
-            share/man/man1/velanto-dump.1 share/man/man1/velanto-detector.1; do
+            share/man/man1/velanto-dump.1 share/man/man1/velanto-detector.1 share/man/man1/velanto-records.1; do
     check "$file is installed" test -s "$prefix/$file"
 done
 check "the programs are executable" test -x "$prefix/bin/velanto" -a -x "$prefix/bin/velanto-dump"
-check "the desktop entry is valid" desktop-file-validate "$prefix/share/applications/velanto.desktop"
-check "the AppStream description is valid" \
-    appstreamcli validate --no-net "$prefix/share/metainfo/org.velanto.velanto.metainfo.xml"
+check "velanto-records --help runs" "$prefix/bin/velanto-records" --help > /dev/null
+for entry in "$prefix"/share/applications/*.desktop; do
+    check "the desktop entry $(basename "$entry") is valid" desktop-file-validate "$entry"
+done
+for description in "$prefix"/share/metainfo/*.xml; do
+    check "the AppStream description $(basename "$description") is valid" \
+        appstreamcli validate --no-net "$description"
+done
 check "the driver template names the installed library" \
     grep -qx "Driver=$prefix/lib/odbc/libvelantoxls.so" "$prefix/share/velanto/velanto-xls-driver.ini"
 
@@ -38,7 +46,7 @@ names_every_option() {  # program, manual page
 for page in "$prefix"/share/man/man1/*.1; do
     check "$(basename "$page") renders without warnings" renders_cleanly "$page"
 done
-for tool in velanto-dump velanto-detector; do
+for tool in velanto-dump velanto-detector velanto-records; do
     check "the manual of $tool names its options" names_every_option "$prefix/bin/$tool" \
         "$prefix/share/man/man1/$tool.1"
 done

@@ -2,7 +2,8 @@
 # The Debian package as a user meets it, in a throwaway Debian root made with debootstrap from
 # the archive this machine's apt uses: apt installs it with what it depends on, the driver is
 # registered once (also after a reinstall and an upgrade), an ODBC client writes a workbook
-# through it, and a purge leaves no trace. Needs root, for chroot.
+# through it, velanto-records keeps an image's records in its SQLite store, and a purge leaves
+# no trace. Needs root, for chroot.
 # Argument: the package file.
 set -u
 package=$(realpath "$1")
@@ -54,7 +55,7 @@ registered_once() { [ "$(registrations)" = 1x1 ] || { echo "registrations: $(reg
 libraries_found() {  # every library of the installed programs and driver resolves
     local file missing=0
     for file in /usr/bin/velanto /usr/bin/velanto-dump /usr/bin/velanto-detector \
-                /usr/lib/x86_64-linux-gnu/odbc/libvelantoxls.so; do
+                /usr/bin/velanto-records /usr/lib/x86_64-linux-gnu/odbc/libvelantoxls.so; do
         if in_root ldd "$file" | grep 'not found'; then missing=1; fi
     done
     return $missing
@@ -71,6 +72,11 @@ tools_run() {  # the stand-in's image tool makes and reads an image
     in_root velanto-dump generate --records 5 -o /tmp/image.bin &&
         [ "$(in_root velanto-dump decode /tmp/image.bin | wc -l)" -eq 5 ]
 }
+records_run() {  # velanto-records tells its usage, and keeps the image's five records once
+    in_root velanto-records --help > /dev/null &&
+        in_root velanto-records --database /tmp/records.sqlite import /tmp/image.bin /tmp/image.bin |
+        cmp -s - <(printf '/tmp/image.bin: 5 new, 0 already kept\n/tmp/image.bin: 0 new, 5 already kept\n')
+}
 no_trace_left() {  # no file named after velanto, and no configuration naming it
     local left
     left=$(find "$root" -xdev -name '*velanto*' -not -path "$root/tmp/*" \
@@ -83,11 +89,17 @@ install_seconds=$(seconds_of in_root apt-get install -y -q "$installed")
 check "apt-get installs the package with what it depends on" [ -n "$install_seconds" ]
 check "the driver is registered once" registered_once
 check "every library the programs need is installed" libraries_found
-check "the desktop entry is valid" desktop-file-validate "$root/usr/share/applications/velanto.desktop"
-check "the AppStream description is installed and valid" \
-    appstreamcli validate --no-net "$root/usr/share/metainfo/org.velanto.velanto.metainfo.xml"
+for entry in velanto velanto-records; do
+    check "the desktop entry $entry.desktop is valid" \
+        desktop-file-validate "$root/usr/share/applications/$entry.desktop"
+done
+for description in org.velanto.velanto org.velanto.records; do
+    check "the AppStream description $description is installed and valid" \
+        appstreamcli validate --no-net "$root/usr/share/metainfo/$description.metainfo.xml"
+done
 check "isql writes a workbook through the driver" writes_workbook
 check "velanto-dump runs" tools_run
+check "velanto-records runs" records_run
 
 check "a reinstallation keeps one registration" in_root apt-get install -y -q --reinstall "$installed" > /dev/null
 check "  (after the reinstallation)" registered_once
