@@ -6,6 +6,7 @@
 #include <wx/config.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
+#include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/persist/toplevel.h>
@@ -21,6 +22,9 @@
 #include "os/path_folders.h"
 #include "os/whole_file.h"
 #include "records/detector_download.h"
+#include "records_ui/resources/velanto_records_16.xpm"
+#include "records_ui/resources/velanto_records_32.xpm"
+#include "records_ui/resources/velanto_records_48.xpm"
 #include "records/file_import.h"
 #include "records_ui/download_with_progress.h"
 #include "records_ui/filter_bar.h"
@@ -67,11 +71,20 @@ wxBitmapBundle ToolImage(const wxArtID& id) {
     return wxBitmapBundle(wxBitmap(blank));
 }
 
+wxIconBundle RecordsIcons() {
+    wxIconBundle icons;
+    for (const char* const* picture : {velanto_records_16, velanto_records_32, velanto_records_48}) {
+        icons.AddIcon(wxIcon(picture));
+    }
+    return icons;
+}
+
 }  // namespace
 
 RecordsFrame::RecordsFrame(const std::filesystem::path& store)
     : wxFrame(nullptr, wxID_ANY, "velanto records", wxDefaultPosition, wxSize(1180, 720)) {
     SetName("RecordsFrame");
+    SetIcons(RecordsIcons());
     MakeMenus();
     MakeToolBar();
     MakeLayout();
@@ -380,6 +393,7 @@ void RecordsFrame::OnAbout() {
     about.SetVersion(VELANTO_VERSION);
     about.SetDescription("Keeps every result downloaded from an ATP detector, each once.");
     about.SetLicence("MIT");
+    about.SetIcon(RecordsIcons().GetIcon(48));
     wxAboutBox(about, this);
 }
 
