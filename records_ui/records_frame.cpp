@@ -136,17 +136,21 @@ void RecordsFrame::MakeMenus() {
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
     Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDownload(); }, kDownload);
+    Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnNameProgram(); }, kNameProgram);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { ShowStore(); }, wxID_REFRESH);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, wxID_ABOUT);
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); }, kImport);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kImport);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kExport);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); }, kNameProgram);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kDownload);
 }
 
 void RecordsFrame::MakeToolBar() {
@@ -195,7 +199,6 @@ bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
         return false;
     }
     wxConfigBase::Get()->Write("/Store/Path", TextOf(file));
-    SetTitle(TextOf(file.filename()) + " - velanto records");
     m_filters->Clear();
     ShowStore();
     return true;
@@ -219,6 +222,7 @@ void RecordsFrame::ShowStore() {
     });
     const std::optional<std::string> refusal = m_store->ImportRefusal();
     SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : TextOf(m_storePath), 2);
+    SetTitle(TextOf(m_storePath.filename()) + (refusal ? " (read only)" : "") + " - velanto records");
 }
 
 RecordFilter RecordsFrame::CurrentFilter() const {
@@ -252,11 +256,20 @@ void RecordsFrame::ShowTally() {
     SetStatusText(tally, 1);
 }
 
+// Import and Download stay offered in a store that may not be written: pressed, they say why nothing can be
+// kept, where a greyed-out command would leave the operator guessing.
+bool RecordsFrame::ImportRefused() {
+    if (CanImport()) {
+        return false;
+    }
+    wxMessageBox(m_store ? "Nothing can be imported: " + wxString::FromUTF8(*m_store->ImportRefusal())
+                         : wxString("No store is open."),
+                 "velanto records", wxOK | wxICON_WARNING, this);
+    return true;
+}
+
 void RecordsFrame::ImportFiles(const wxArrayString& files) {
-    if (!CanImport()) {
-        wxMessageBox(m_store ? "Nothing can be imported: " + wxString::FromUTF8(*m_store->ImportRefusal())
-                             : wxString("No store is open."),
-                     "velanto records", wxOK | wxICON_WARNING, this);
+    if (ImportRefused()) {
         return;
     }
     m_records->StopReading();
@@ -313,6 +326,9 @@ void RecordsFrame::OnOpenStore() {
 }
 
 void RecordsFrame::OnImport() {
+    if (ImportRefused()) {
+        return;
+    }
     wxFileDialog dialog(this, "Import files", "", "", kImportWildcard,
                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
@@ -336,6 +352,9 @@ void RecordsFrame::OnExport() {
 }
 
 void RecordsFrame::OnDownload() {
+    if (ImportRefused()) {
+        return;
+    }
     const int port = m_port->GetSelection() + 1;
     wxConfigBase::Get()->Write(kPortKey, port);
     const DownloadOutcome outcome = DownloadWithProgress(this, port);

@@ -49,6 +49,8 @@ private:
     void OnAbout();
     void OnClose(wxCloseEvent& event);
     bool CanImport() const { return m_store && !m_store->ImportRefusal(); }
+    // Says why nothing can be kept when the store refuses imports, and then returns true.
+    bool ImportRefused();
 
     std::unique_ptr<RecordStore> m_store;
     std::filesystem::path m_storePath;
