@@ -125,32 +125,23 @@ void RecordsFrame::MakeMenus() {
     bar->Append(help, "&Help");
     SetMenuBar(bar);
 
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnNewStore(); }, wxID_NEW);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnOpenStore(); }, wxID_OPEN);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnImport(); }, kImport);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnExport(); }, kExport);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnDownload(); }, kDownload);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnNameProgram(); }, kNameProgram);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { ShowStore(); }, wxID_REFRESH);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, wxID_ABOUT);
-    Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kImport);
-    Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kExport);
-    Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); }, kNameProgram);
-    Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); }, kDownload);
+    const std::pair<int, void (RecordsFrame::*)()> commands[] = {
+        {wxID_NEW, &RecordsFrame::OnNewStore},        {wxID_OPEN, &RecordsFrame::OnOpenStore},
+        {kImport, &RecordsFrame::OnImport},           {kExport, &RecordsFrame::OnExport},
+        {wxID_EXIT, &RecordsFrame::OnQuit},           {kDownload, &RecordsFrame::OnDownload},
+        {kNameProgram, &RecordsFrame::OnNameProgram}, {wxID_REFRESH, &RecordsFrame::ShowStore},
+        {wxID_ABOUT, &RecordsFrame::OnAbout}};
+    for (const auto& [id, command] : commands) {
+        const auto run = [this, command = command](wxCommandEvent&) { (this->*command)(); };
+        Bind(wxEVT_MENU, run, id);
+    }
+    // Import and Download stay offered in a read-only store, to say why they cannot be done.
+    const auto offerWithStore = [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); };
+    for (const int command : {kImport, kExport, kDownload}) {
+        Bind(wxEVT_UPDATE_UI, offerWithStore, command);
+    }
+    const auto offerWhenWritable = [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); };
+    Bind(wxEVT_UPDATE_UI, offerWhenWritable, kNameProgram);
 }
 
 void RecordsFrame::MakeToolBar() {
@@ -292,12 +283,13 @@ void RecordsFrame::ImportFiles(const wxArrayString& files) {
     }
     progress.Update(static_cast<int>(files.size()));
     ShowStore();
-    wxMessageDialog summary(this,
-                            refused == 0 ? wxString::Format("%zu files imported.", files.size())
-                                         : wxString::Format("%zu of %zu files could not be imported; they added "
-                                                            "nothing.",
-                                                            refused, files.size()),
-                            "velanto records", wxOK | (refused == 0 ? wxICON_INFORMATION : wxICON_WARNING));
+    wxMessageDialog summary(
+        this,
+        refused == 0 ? wxString::Format(files.size() == 1 ? "%zu file imported." : "%zu files imported.", files.size())
+                     : wxString::Format("%zu of %zu files could not be imported; they added "
+                                        "nothing.",
+                                        refused, files.size()),
+        "velanto records", wxOK | (refused == 0 ? wxICON_INFORMATION : wxICON_WARNING));
     summary.SetExtendedMessage(report);
     summary.ShowModal();
 }

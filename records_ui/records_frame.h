@@ -47,6 +47,7 @@ private:
     void OnDownload();
     void OnNameProgram();
     void OnAbout();
+    void OnQuit() { Close(); }
     void OnClose(wxCloseEvent& event);
     bool CanImport() const { return m_store && !m_store->ImportRefusal(); }
     // Says why nothing can be kept when the store refuses imports, and then returns true.

@@ -79,7 +79,7 @@ box_and_details_say() {
 import_file() {  # the file, then what the box must say about it
     keys ctrl+i
     choose_file "^Import files$" "$1"
-    must "the import of $1 says \"$2\"" box_and_details_say "$box" "1 files imported." "$1: $2"
+    must "the import of $1 says \"$2\"" box_and_details_say "$box" "1 file imported." "$1: $2"
     answer_box "$box"
 }
 window_size() { xdotool getwindowgeometry --shell "$main_window" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd x; }
