@@ -15,6 +15,7 @@
 
 #include "app/record_list_view.h"
 #include "app/upload_dlg.h"
+#include "bench/paint_counter.h"
 #include "tools/dump_generator.h"
 #include "tools/pseudo_terminal.h"
 
@@ -27,22 +28,7 @@ void Pump() {
     }
 }
 
-// Counts the paints of the list's rows, which the generic list draws in a child window.
-class PaintCounter {
-public:
-    explicit PaintCounter(wxWindow& list) {
-        for (wxWindow* child : list.GetChildren()) {
-            child->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
-                ++m_paints;
-                event.Skip();
-            });
-        }
-    }
-    int Paints() const { return m_paints; }
-
-private:
-    int m_paints = 0;
-};
+using velanto::bench::PaintCounter;
 
 // COM1 mapped, in a private device map, to a pseudo-terminal whose far end stays silent: the dialog's
 // transfers run as usual, and the bytes of the answer are handed to it directly.

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "bench/paint_counter.h"
 #include "records_ui/record_list.h"
 #include "records_ui/records_frame.h"
 #include "store/record_store.h"
@@ -61,22 +62,7 @@ std::filesystem::path MillionRecordStore() {
     return store;
 }
 
-// Counts the paints of a list's rows, which the generic list draws in a child window.
-class PaintCounter {
-public:
-    explicit PaintCounter(wxWindow& list) {
-        for (wxWindow* child : list.GetChildren()) {
-            child->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
-                ++m_paints;
-                event.Skip();
-            });
-        }
-    }
-    int Paints() const { return m_paints; }
-
-private:
-    int m_paints = 0;
-};
+using velanto::bench::PaintCounter;
 
 void BM_StartToFirstRowsPainted(benchmark::State& state) {
     const std::filesystem::path store = MillionRecordStore();
