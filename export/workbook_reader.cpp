@@ -7,6 +7,7 @@
 #include <string>
 
 #include "export/export_error.h"
+#include "export/workbook_file_name.h"
 
 namespace velanto {
 namespace {
@@ -22,7 +23,7 @@ using WorkbookHandle = std::unique_ptr<const void, WorkbookCloser>;
 
 WorkbookHandle OpenWorkbook(const std::filesystem::path& file) {
     const void* handle = nullptr;
-    if (freexl_open(file.string().c_str(), &handle) != FREEXL_OK) {
+    if (freexl_open(WorkbookFileName(file).c_str(), &handle) != FREEXL_OK) {
         freexl_close(handle);
         Refuse("not an Excel 97-2003 workbook that can be read");
     }

@@ -3,22 +3,40 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace velanto {
 namespace {
 
-constexpr const char* kPrivateFolderPrefix = "vel";
+constexpr const wchar_t* kPrivateFolderPrefix = L"vel";
 constexpr UINT kUniqueNumbers = 0xFFFF;  // the unique part of such a name is four hex digits, never 0
 
+// velanto's strings are UTF-8; Windows takes names of any character only in UTF-16.
+std::wstring Wide(const std::string& utf8) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+    const int size = static_cast<int>(wide.size());
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
 FailureCause CauseOf(DWORD error) {
-    char text[512];
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                    sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' ')) {
+    wchar_t text[512];
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                    std::size(text), nullptr);
+    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L' ')) {
         --length;
     }
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    return length > 0 ? Utf8(std::wstring_view(text, length)) : "error " + std::to_string(error);
 }
 
 FailureCause LastCause() { return CauseOf(::GetLastError()); }
@@ -29,14 +47,14 @@ HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
-void CreateFolder(const std::string& folder) { ::CreateDirectoryA(folder.c_str(), nullptr); }
+void CreateFolder(const std::string& folder) { ::CreateDirectoryW(Wide(folder).c_str(), nullptr); }
 
 FailureCause EnterFolder(const std::string& folder) {
-    return ::SetCurrentDirectoryA(folder.c_str()) ? "" : LastCause();
+    return ::SetCurrentDirectoryW(Wide(folder).c_str()) ? "" : LastCause();
 }
 
 EntryKind EntryAt(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return EntryKind::None;
     }
@@ -50,12 +68,12 @@ bool FolderTakesNewEntries(const std::string& folder) { return EntryAt(folder) =
 // A program that holds the file open without sharing its deletion (as Excel holds a workbook)
 // makes an open for deletion fail with a sharing violation.
 bool EntryMayBeReplaced(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return false;
     }
     const HANDLE entry =
-        ::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        ::CreateFileW(Wide(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (entry == INVALID_HANDLE_VALUE) {
         return false;
@@ -68,13 +86,15 @@ bool EntryMayBeReplaced(const std::string& path) {
 // until one is free.
 PrivateFolder MakePrivateFolder(const std::string& parent) {
     const UINT start = (::GetCurrentProcessId() ^ ::GetTickCount()) % kUniqueNumbers;
+    const std::wstring wideParent = Wide(parent);
     for (UINT tried = 0; tried < kUniqueNumbers; ++tried) {
-        char path[MAX_PATH];
-        if (::GetTempFileNameA(parent.c_str(), kPrivateFolderPrefix, (start + tried) % kUniqueNumbers + 1, path) == 0) {
+        wchar_t path[MAX_PATH];
+        if (::GetTempFileNameW(wideParent.c_str(), kPrivateFolderPrefix, (start + tried) % kUniqueNumbers + 1, path) ==
+            0) {
             return {{}, LastCause()};
         }
-        if (::CreateDirectoryA(path, nullptr)) {
-            return {path, {}};
+        if (::CreateDirectoryW(path, nullptr)) {
+            return {Utf8(path), {}};
         }
         if (::GetLastError() != ERROR_ALREADY_EXISTS) {
             return {{}, LastCause()};
@@ -84,13 +104,14 @@ PrivateFolder MakePrivateFolder(const std::string& parent) {
 }
 
 FailureCause ReplaceEntry(const std::string& from, const std::string& to) {
-    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? ""
-                                                                                                       : LastCause();
+    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ""
+               : LastCause();
 }
 
 // The name's own entry, a link included, is what CREATE_NEW finds taken.
 NewFile::NewFile(const std::string& path)
-    : m_handle(reinterpret_cast<std::intptr_t>(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    : m_handle(reinterpret_cast<std::intptr_t>(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                                              nullptr))) {}
 

@@ -3,11 +3,12 @@
 #include <filesystem>
 
 #include "os/file_system.h"
+#include "os/utf8_path.h"
 
 namespace velanto {
 
 std::string FolderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::string folder = Utf8Of(PathFromUtf8(path).parent_path());
     return folder.empty() ? "." : folder;
 }
 

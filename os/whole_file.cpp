@@ -5,6 +5,7 @@
 #include <random>
 
 #include "os/path_folders.h"
+#include "os/utf8_path.h"
 
 namespace velanto {
 namespace {
@@ -18,7 +19,7 @@ public:
     explicit TemporaryFile(const std::string& folder) {
         std::random_device random;
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-            m_path = (std::filesystem::path(folder) / (".velanto-" + std::to_string(random()) + ".part")).string();
+            m_path = Utf8Of(PathFromUtf8(folder) / (".velanto-" + std::to_string(random()) + ".part"));
             m_file.emplace(m_path);
             // Only a name that another entry holds is worth another try.
             if (m_file->IsOpen() || EntryAt(m_path) == EntryKind::None) {
@@ -32,7 +33,7 @@ public:
         if (m_created && !m_kept) {
             m_file.reset();
             std::error_code ignored;
-            std::filesystem::remove(m_path, ignored);
+            std::filesystem::remove(PathFromUtf8(m_path), ignored);
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;

@@ -1,13 +1,13 @@
 #include "records/command_line.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
-#include "os/path_folders.h"
 #include "os/terminal.h"
+#include "os/utf8_path.h"
 #include "os/whole_file.h"
 #include "records/detector_download.h"
 #include "records/file_import.h"
@@ -29,7 +29,8 @@ constexpr std::string_view kHelp = R"(Usage:
   velanto-records --help
 
 Keeps every result downloaded from an ATP detector, each once, in one SQLite file
-(without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite).
+(without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite,
+on Windows %LOCALAPPDATA%\velanto\records.sqlite).
 
 import  keeps the records of detector images (16448 bytes), text exports
         (atpNN.txt) and workbooks (.xls) as velanto writes them; prints
@@ -93,7 +94,7 @@ int Import(RecordStore& store, Arguments& arguments, std::ostream& out, std::ost
     do {
         const std::string& file = arguments.Next("import needs at least one FILE");
         try {
-            const ImportCounts counts = ImportFile(store, file, VELANTO_VERSION);
+            const ImportCounts counts = ImportFile(store, PathFromUtf8(file), VELANTO_VERSION);
             out << ImportLine(file, counts) << '\n';
         } catch (const StoreError& error) {
             err << error.what() << '\n';
@@ -247,7 +248,8 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     // Its options are checked before the store is opened, let alone a download begun.
     const std::optional<DownloadRequest> download =
         command == "download" ? std::optional(DownloadOptions(arguments)) : std::nullopt;
-    CreateFolderChain(FolderOf(database.string()));
+    std::error_code ignored;  // a folder that cannot be made shows when the store opens
+    std::filesystem::create_directories(database.parent_path(), ignored);
     RecordStore store(database, command == "export" || command == "verify" ? RecordStore::Access::ReadOnly
                                                                            : RecordStore::Access::ReadWrite);
     if (download) {
@@ -264,15 +266,6 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
 
 }  // namespace
 
-std::filesystem::path DefaultDatabasePath() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    const std::filesystem::path base = dataHome && *dataHome
-                                           ? std::filesystem::path(dataHome)
-                                           : std::filesystem::path(home ? home : ".") / ".local/share";
-    return base / "velanto" / "records.sqlite";
-}
-
 std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream& out, std::ostream& err) {
     Arguments arguments(all);
     try {
@@ -286,7 +279,7 @@ std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream
             return 0;
         }
         if (first == "--database") {
-            database = arguments.Next("--database needs a PATH");
+            database = PathFromUtf8(arguments.Next("--database needs a PATH"));
             if (arguments.Done()) {
                 return std::nullopt;
             }
@@ -304,7 +297,7 @@ std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream
 
 std::optional<std::filesystem::path> WindowDatabase(std::span<const std::string> arguments) {
     if (arguments.size() == 2 && arguments[0] == "--database") {
-        return arguments[1];
+        return PathFromUtf8(arguments[1]);
     }
     return std::nullopt;
 }

@@ -8,10 +8,12 @@
 
 namespace velanto {
 
-// The store the program uses without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite.
+// The store the program uses without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite,
+// on Windows %LOCALAPPDATA%\velanto\records.sqlite.
 std::filesystem::path DefaultDatabasePath();
 
-// Runs velanto-records' command line (the arguments after the program's name), printing to `out` and `err`.
+// Runs velanto-records' command line (the arguments after the program's name, in UTF-8), printing to `out`
+// and `err`.
 // The exit status: 0 on success, 1 when a file or the store failed, 2 for a wrong command line; nothing when
 // no command was given, and the window is to open.
 std::optional<int> RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);

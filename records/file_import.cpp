@@ -9,6 +9,7 @@
 #include "export/export_error.h"
 #include "export/text_export_reader.h"
 #include "export/workbook_reader.h"
+#include "os/utf8_path.h"
 
 namespace velanto {
 namespace {
@@ -39,7 +40,7 @@ ImportCounts ImportFileContents(RecordStore& store, const std::filesystem::path&
         throw StoreError("it is a folder");
     }
     const std::string bytes = ReadWholeFile(file);
-    DownloadOrigin origin{std::filesystem::absolute(file).string(), std::string(version), {}};
+    DownloadOrigin origin{Utf8Of(std::filesystem::absolute(file)), std::string(version), {}};
     if (LooksLikeTextExport(bytes)) {
         return store.Import(origin, ParseTextExport(bytes));
     }
@@ -68,7 +69,7 @@ ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, s
     try {
         return ImportFileContents(store, file, programVersion);
     } catch (const std::exception& error) {
-        throw StoreError(file.string() + ": " + error.what());
+        throw StoreError(Utf8Of(file) + ": " + error.what());
     }
 }
 

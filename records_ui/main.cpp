@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "records/command_line.h"
+#include "records/program_arguments.h"
 #include "records_ui/console.h"
 #include "records_ui/records_app.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = velanto::ProgramArguments(argc, argv);
     if (const std::optional<int> status = velanto::RunCommandLine(arguments, std::cout, std::cerr)) {
         return *status;
     }

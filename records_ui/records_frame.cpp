@@ -178,9 +178,9 @@ void RecordsFrame::MakeLayout() {
 bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
     try {
         if (!create && !std::filesystem::exists(file)) {
-            throw StoreError(file.string() + ": there is no database here");
+            throw StoreError(Utf8Of(file) + ": there is no database here");
         }
-        CreateFolderChain(FolderOf(file.string()));
+        CreateFolderChain(FolderOf(Utf8Of(file)));
         auto store = std::make_unique<RecordStore>(file);
         m_records->StopReading();
         m_store = std::move(store);
@@ -337,7 +337,7 @@ void RecordsFrame::OnExport() {
         return;
     }
     wxBusyCursor busy;
-    const FailureCause cause = WriteFileWhole(PathOf(dialog.GetPath()).string(), CsvOf(*m_store, CurrentFilter()));
+    const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), CsvOf(*m_store, CurrentFilter()));
     if (!cause.empty()) {
         wxMessageBox(wxString::FromUTF8(cause), "velanto records", wxOK | wxICON_ERROR, this);
     }

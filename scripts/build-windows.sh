@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW) and zlib are
-# built as static libraries from Debian's own source packages, and GoogleTest from the source
-# that Debian's googletest package installs; all are kept, per Debian version, in
+# Cross-builds velanto for 64-bit Windows with mingw-w64. wxWidgets (wxMSW), zlib, SQLite and
+# FreeXL are built as static libraries from Debian's own source packages, and GoogleTest from the
+# source that Debian's googletest package installs; all are kept, per Debian version, in
 # ${XDG_CACHE_HOME:-~/.cache}/velanto/, so only the first run builds them. Then velanto.exe,
-# its tests and its installer, velanto-setup.exe (NSIS), are built.
+# velanto-records.exe, their tests and the installer, velanto-setup.exe (NSIS), are built.
 # With --test it also runs the unit tests that need no display and no POSIX system under Wine,
 # installs, runs and uninstalls velanto-setup.exe there, and runs velanto.exe end to end against
 # the detector simulator.
@@ -16,7 +16,7 @@ case ${1-} in
     "") ;;
     *) echo "usage: $0 [--test]" >&2; exit 2 ;;
 esac
-scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make googletest nsis \
+scripts/bootstrap.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev make tcl googletest nsis \
     $($run_tests && echo wine wine64)
 toolchain=$repository/cmake/mingw-w64.cmake
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/velanto
@@ -96,7 +96,39 @@ build_googletest() {
     cmake --install "$3" >/dev/null
 }
 
+# SQLite's source makes its one-file library, sqlite3.c, with tools of its own and Tcl on the
+# build machine; only that file is then compiled for Windows.
+build_sqlite() {
+    mkdir -p "$3/generate"
+    (cd "$3/generate" && nice "$1/configure" --disable-tcl --disable-readline >/dev/null &&
+        nice make -j2 sqlite3.c >/dev/null)
+    nice x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -c "$3/generate/sqlite3.c" -o "$3/sqlite3.o"
+    x86_64-w64-mingw32-ar rcs "$3/libsqlite3.a" "$3/sqlite3.o"
+    install -D -m 644 -t "$2/include" "$3/generate/sqlite3.h" "$3/generate/sqlite3ext.h"
+    install -D -m 644 -t "$2/lib" "$3/libsqlite3.a"
+}
+
+# FreeXL is one C file; its configure would look for an iconv, which mingw-w64 lacks. It is
+# compiled against velanto's own (export/iconv_win32.h, given as <iconv.h>), which
+# velanto_workbook_reader links in.
+build_freexl() {
+    local version
+    version=$(sed -n 's/^AC_INIT(FreeXL, *\([^,]*\),.*/\1/p' "$1/configure.ac")
+    mkdir -p "$3/include"
+    cp "$repository/export/iconv_win32.h" "$3/include/iconv.h"
+    : >"$3/include/localcharset.h"
+    echo "#define VERSION \"$version\"" >"$3/include/config.h"
+    nice x86_64-w64-mingw32-gcc-posix -O2 -I"$3/include" -I"$1/headers" -c "$1/src/freexl.c" -o "$3/freexl.o"
+    x86_64-w64-mingw32-ar rcs "$3/libfreexl.a" "$3/freexl.o"
+    install -D -m 644 -t "$2/include" "$1/headers/freexl.h"
+    install -D -m 644 -t "$2/lib" "$3/libfreexl.a"
+}
+
 update_source_lists
+cached_build sqlite3 sqlite
+sqlite_prefix=$built_prefix
+cached_build freexl freexl
+freexl_prefix=$built_prefix
 cached_build zlib zlib
 zlib_prefix=$built_prefix
 cached_build wxwidgets3.2 wxmsw
@@ -110,24 +142,30 @@ if ! is_cached googletest; then
 fi
 gtest_prefix=$built_prefix
 
-# velanto itself: velanto.exe with its help book, and velanto-dump.exe, each linked statically.
+# velanto itself: velanto.exe with its help book, velanto-records.exe and velanto-dump.exe, each
+# linked statically.
 echo "build-windows: configuring velanto in $out"
 nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=ON -DVELANTO_BENCH=OFF \
     -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" \
-    -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
+    -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
+    -DSQLite3_INCLUDE_DIR="$sqlite_prefix/include" -DSQLite3_LIBRARY="$sqlite_prefix/lib/libsqlite3.a" \
+    -DFREEXL_INCLUDE_DIR="$freexl_prefix/include" -DFREEXL_LIBRARY="$freexl_prefix/lib/libfreexl.a" >/dev/null
 nice cmake --build "$out" -j2
-echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb and $out/tools/velanto-dump.exe"
+echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb, $out/records/velanto-records.exe" \
+    "and $out/tools/velanto-dump.exe"
 
-# The installer carries velanto.exe, stripped as a release ships it, its help book and its icon,
-# and shows the licence, given CR LF line ends for its page.
+# The installer carries velanto.exe and velanto-records.exe, stripped as a release ships them,
+# velanto's help book and its icon, and shows the licence, given CR LF line ends for its page.
 setup=$out/velanto-setup.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p "$out/installer"
 x86_64-w64-mingw32-strip -o "$out/installer/velanto.exe" "$out/app/velanto.exe"
+x86_64-w64-mingw32-strip -o "$out/installer/velanto-records.exe" "$out/records/velanto-records.exe"
 sed 's/\r*$/\r/' LICENSE > "$out/installer/LICENSE.txt"
 # -NOCD: the paths given are the build's, not relative to the script's folder.
 nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.exe" \
+    -DRECORDS_PROGRAM="$out/installer/velanto-records.exe" \
     -DHELP_BOOK="$out/app/velanto.htb" -DICON=app/resources/velanto.ico \
     -DLICENSE_FILE="$out/installer/LICENSE.txt" -DOUTFILE="$setup" packaging/windows/velanto.nsi
 echo "build-windows: made $setup ($(du -k "$setup" | cut -f 1) KiB) for velanto $version"

@@ -1,5 +1,7 @@
 #include "store/sqlite_database.h"
 
+#include "os/utf8_path.h"
+
 namespace velanto {
 namespace {
 
@@ -11,14 +13,14 @@ constexpr int kBusyMilliseconds = 10000;
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file, Access access) {
     std::error_code ignored;
     if (access == Access::ReadOnly && !std::filesystem::exists(file, ignored)) {
-        throw StoreError(file.string() + ": there is no database here");
+        throw StoreError(Utf8Of(file) + ": there is no database here");
     }
     const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     sqlite3* handle = nullptr;
-    const int code = sqlite3_open_v2(file.string().c_str(), &handle, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int code = sqlite3_open_v2(Utf8Of(file).c_str(), &handle, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
     m_handle.reset(handle);
     if (code != SQLITE_OK) {
-        throw StoreError(file.string() + ": " + (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code)));
+        throw StoreError(Utf8Of(file) + ": " + (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(code)));
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, kBusyMilliseconds);

@@ -42,6 +42,16 @@ TEST(WorkbookReader, ReadsBackTheRowsOfVelantosExport) {
     }
 }
 
+// FreeXL opens files by narrow names: on Windows those of the ANSI code page, which lacks Greek here.
+TEST(WorkbookReader, ReadsAWorkbookWhoseNameHoldsAnyCharacter) {
+    testing::ScratchFolder folder;
+    const std::filesystem::path greek = folder.Path() / u8"Αποτελέσματα";
+    std::filesystem::create_directory(greek);
+    WriteWorkbook(greek / u8"μνήμη.xls", "velanto", Headings(),
+                  {{"7", "1", "2024/02/29", "08:15", "3", "Pass", "120", "150", "300", ""}});
+    EXPECT_EQ(ReadWorkbook(greek / u8"μνήμη.xls").RowCount(), 1u);
+}
+
 TEST(WorkbookReader, RefusesAFileThatIsNoneOfVelantosWorkbooks) {
     testing::ScratchFolder folder;
     std::ofstream(folder / "atp00.txt") << "2024year02month29day08hour00minute00second\r\n";

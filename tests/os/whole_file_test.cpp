@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "os/path_folders.h"
 #include "tests/scratch_folder.h"
 
 namespace velanto {
@@ -25,6 +26,17 @@ TEST(WriteFileWhole, TheTargetHoldsTheNewBytesAloneAndNoOtherFileStays) {
         EXPECT_TRUE(testing::ReadFile(scratch / name) == bytes) << name;
     }
     EXPECT_EQ(EntryCount(scratch.Path()), 2u);
+}
+
+// Names are UTF-8, also on Windows, whose narrow file calls would read them in another code page.
+TEST(WriteFileWhole, AFileAndFoldersNamedInAnyScriptGetThoseNames) {
+    testing::ScratchFolder scratch;
+    const fs::path target = scratch.Path() / u8"Ωμέγα" / u8"結果" / u8"μνήμη.csv";
+    const std::u8string name = target.u8string();
+    CreateFolderChain(FolderOf(std::string(name.begin(), name.end())));
+    EXPECT_EQ(WriteFileWhole(std::string(name.begin(), name.end()), "bytes"), "");
+    EXPECT_EQ(testing::ReadFile(target), "bytes");
+    EXPECT_EQ(EntryCount(target.parent_path()), 1u);
 }
 
 TEST(WriteFileWhole, AFailureNamesTheFileAndLeavesTheFolderAsItWas) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # velanto-setup.exe as a Windows user meets it, under 64-bit Wine in a prefix of its own on a
-# display of its own. A silent install puts velanto, its help book and its icon into Program
-# Files, a shortcut into the Start menu and an entry into Add/Remove Programs; velanto starts
-# from the shortcut and shows its window; an uninstall while it runs removes nothing; it ends
-# when asked to close, and a silent uninstall then leaves the machine as it was. Then an install
+# display of its own. A silent install puts velanto, velanto records, the help book and the icon
+# into Program Files, a shortcut to each program into the Start menu and an entry into Add/Remove
+# Programs; velanto starts from its shortcut and shows its window; velanto-records.exe answers
+# --help with its usage; an uninstall while velanto runs removes nothing; velanto ends when asked
+# to close, and a silent uninstall then leaves the machine as it was. Then an install
 # elsewhere (/D), with a file of the user's put into its folder: the uninstaller removes what it
 # installed there, and only that.
 #
@@ -48,11 +49,13 @@ uninstall_value() {  # value name: prints its data in the uninstall key
 
 installed_in() {  # Windows folder
     local folder=$1 file name data
-    for file in velanto.exe velanto.htb velanto.ico uninstall.exe; do
+    for file in velanto.exe velanto-records.exe velanto.htb velanto.ico uninstall.exe; do
         check "$folder\\$file is installed" test -s "$(unix_path "$folder\\$file")"
     done
     check "the Start menu holds velanto.lnk, which starts $folder\\velanto.exe" \
         grep -aqF "$folder\\velanto.exe" "$(unix_path "$start_menu\\velanto.lnk")"
+    check "the Start menu holds velanto records.lnk, which starts $folder\\velanto-records.exe" \
+        grep -aqF "$folder\\velanto-records.exe" "$(unix_path "$start_menu\\velanto records.lnk")"
     while read -r name data; do
         check "Add/Remove Programs: $name is $data" [ "$(uninstall_value "$name")" = "$data" ]
     done < <(printf '%s\n' "DisplayName velanto" "DisplayVersion $version" \
@@ -69,6 +72,12 @@ starts_from_start_menu() {
         return 1
     fi
 }
+# velanto records' command line, run from where it was installed.
+records_prints_its_usage() {
+    local usage
+    usage=$("$wine" "$1\\velanto-records.exe" --help) || return 1
+    grep -q '^Usage:' <<<"$usage" && grep -qF 'velanto-records [--database PATH] import FILE...' <<<"$usage"
+}
 ends_when_asked_to_close() { "$wine" taskkill /IM velanto.exe > /dev/null && timeout 60 wineserver -w; }
 # The uninstaller run in place (_?=), so that it has ended when this returns.
 uninstall_in_place() { "$wine" "$1\\uninstall.exe" /S "_?=$1"; }
@@ -79,11 +88,13 @@ machine_state > "$work/before"
 program_files='C:\Program Files\velanto'
 install_seconds=$(seconds_of in_wine "$setup" /S) || { echo "FAILED: the silent install"; exit 1; }
 installed_in "$program_files"
+check "velanto-records.exe --help prints its usage and ends with status 0" records_prints_its_usage "$program_files"
 check "velanto starts from the Start menu and shows \"$caption\"" starts_from_start_menu
 uninstall_in_place "$program_files"  # gives up while velanto runs: all stays installed
 installed_in "$program_files"
 check "velanto ends when asked to close" ends_when_asked_to_close
 uninstall_seconds=$(seconds_of uninstall "$program_files") || { echo "FAILED: the silent uninstall"; exit 1; }
+check "the uninstall removes velanto-records.exe" test ! -e "$(unix_path "$program_files\\velanto-records.exe")"
 check "the uninstall leaves the machine as before the install" unchanged_but
 
 # /D must come last, unquoted.

@@ -24,7 +24,10 @@ protected:
         SaveDumpFile(folder / "memory.img", image);
         MemoryRecordTable rows;
         DecodeDump(image, rows);
-        std::string text = TextTimeLine(std::tm{}) + kTextHeadingLine + "\r\n";
+        std::tm saved{};  // a real day: Windows' strftime writes nothing for day 0
+        saved.tm_year = 124;
+        saved.tm_mday = 29;
+        std::string text = TextTimeLine(saved) + kTextHeadingLine + "\r\n";
         Workbook workbook(true);
         workbook.CreateSheet("velanto", {kResultHeadings.begin(), kResultHeadings.end()});
         for (std::size_t row = 0; row < rows.RowCount(); ++row) {
@@ -92,6 +95,21 @@ TEST_F(Import, TheCommandLineSaysWhatItDidAndEndsWithItsStatus) {
                              ": it is neither a detector image (16448 bytes), a text export nor a workbook of "
                              "velanto's\n");
     EXPECT_EQ(RunCommandLine(std::vector<std::string>{"--database", db}, out, err), std::nullopt);
+}
+
+// The command line's names are UTF-8; on Windows the store and the files must still be found by them.
+TEST_F(Import, AStoreAndFilesNamedInAnyScriptAreFoundByTheirUtf8Names) {
+    const std::filesystem::path greek = folder.Path() / u8"Αρχείο";
+    std::filesystem::create_directory(greek);
+    WriteEveryKind(GenerateDump({5, 31, 6}));
+    std::filesystem::rename(folder / "results.xls", greek / u8"μνήμη.xls");
+    const std::u8string database = (greek / u8"νέο" / "records.sqlite").u8string();
+    const std::u8string workbook = (greek / u8"μνήμη.xls").u8string();
+    std::ostringstream out, err;
+    const std::vector<std::string> arguments = {"--database", std::string(database.begin(), database.end()), "import",
+                                                std::string(workbook.begin(), workbook.end())};
+    EXPECT_EQ(RunCommandLine(arguments, out, err), 0) << err.str();
+    EXPECT_EQ(RecordStore(greek / u8"νέο" / "records.sqlite").RecordCount(), 5u);
 }
 
 }  // namespace
