@@ -152,7 +152,7 @@ nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DSQLite3_INCLUDE_DIR="$sqlite_prefix/include" -DSQLite3_LIBRARY="$sqlite_prefix/lib/libsqlite3.a" \
     -DFREEXL_INCLUDE_DIR="$freexl_prefix/include" -DFREEXL_LIBRARY="$freexl_prefix/lib/libfreexl.a" >/dev/null
 nice cmake --build "$out" -j2
-echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb, $out/records/velanto-records.exe" \
+echo "build-windows: built $out/app/velanto.exe, $out/app/velanto.htb, $out/records_ui/velanto-records.exe" \
     "and $out/tools/velanto-dump.exe"
 
 # The installer carries velanto.exe and velanto-records.exe, stripped as a release ships them,
@@ -161,7 +161,7 @@ setup=$out/velanto-setup.exe
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p "$out/installer"
 x86_64-w64-mingw32-strip -o "$out/installer/velanto.exe" "$out/app/velanto.exe"
-x86_64-w64-mingw32-strip -o "$out/installer/velanto-records.exe" "$out/records/velanto-records.exe"
+x86_64-w64-mingw32-strip -o "$out/installer/velanto-records.exe" "$out/records_ui/velanto-records.exe"
 sed 's/\r*$/\r/' LICENSE > "$out/installer/LICENSE.txt"
 # -NOCD: the paths given are the build's, not relative to the script's folder.
 nice makensis -V2 -NOCD -DVERSION="$version" -DPROGRAM="$out/installer/velanto.exe" \
@@ -199,6 +199,6 @@ if $run_tests; then
     cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
     nice cmake --build "$linux" -j2 --target velanto-detector velanto-dump velantoxls
     tests/windows/wine_end_to_end_test.sh "$out/app/velanto.exe" "$linux/tools/velanto-detector" \
-        "$linux/tools/velanto-dump" "$linux/xlsdriver/odbc" || status=1
+        "$linux/tools/velanto-dump" "$linux/xlsdriver/odbc" "$out/records_ui/velanto-records.exe" || status=1
     exit $status
 fi

@@ -5,10 +5,11 @@
 # what velanto-dump decodes from the image sent. A workbook save goes through Wine's odbc32 to
 # unixODBC and the .xls driver, as far as that bridge reaches. An answer that stops short and no
 # answer at all are each told in a box and leave the list as it was. Escape ends the program
-# normally.
+# normally. Then velanto-records.exe downloads the same memory through COM1 into a store of its own
+# and exports it as CSV, which holds the rows velanto-dump decodes.
 #
 # Arguments: velanto.exe, then the Linux build's velanto-detector, velanto-dump and the folder of
-# the .xls driver's odbcinst.ini. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the
+# the .xls driver's odbcinst.ini, then velanto-records.exe. The Wine prefix is kept in ${VELANTO_OUT:-out}/wine, so only the
 # first run sets it up (some 20 s). With VELANTO_SCREENSHOT set to a file name, it also takes a
 # picture of the dialog after the transfer (docs/velanto-windows.png is one).
 set -u
@@ -20,7 +21,7 @@ if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no oth
     on_virtual_display 1024x768x24 bash "$0" "$@"
     exit
 fi
-velanto=$(realpath "$1") detector=$2 dump_tool=$3
+velanto=$(realpath "$1") detector=$2 dump_tool=$3 records=$(realpath "$5")
 export ODBCSYSINI
 ODBCSYSINI=$(realpath "$4")
 source tests/check.sh
@@ -114,6 +115,32 @@ stopped_answer_and_no_answer_are_told() {
     check "neither changes the list" wait_until "$patience" text_file_holds "$folder/atp00.txt" "$work/full"
 }
 
+# velanto records' command line fetches the detector's memory through the same transfer and keeps it;
+# its CSV holds the rows decoded from the image sent (the name column empty: no program is named).
+records_download_through_com1() {
+    local server store=$work/records.sqlite
+    server=$(dirname "$wine64")/wineserver
+    "$server" --persistent  # keeps the prefix's COM1 link as made below
+    start_detector --fast --records 2000 --id 321 --seed 5
+    link_com1_to_the_detector
+    "$wine64" "$records" --database "$(windows_path "$store")" download --com 1 > "$work/records.out" 2>&1
+    check "velanto-records.exe keeps the 2000 records downloaded through COM1" \
+        grep -qxE $'COM1: 2000 new, 0 already kept\r?' "$work/records.out"
+    "$wine64" "$records" --database "$(windows_path "$store")" export --csv "$(windows_path "$work/records.csv")" \
+        > /dev/null 2>&1
+    check "its CSV holds the decoded rows" csv_holds_rows "$work/records.csv" "$work/full"
+    "$server" --kill
+    stop_detector
+}
+
+# The CSV's rows (detector,test,date,time,program,name,result,rlu,lower,upper) against velanto-dump's
+# decoded rows (tab-separated, dates as YYYY/MM/DD), both sorted.
+csv_holds_rows() {
+    diff <(tail -n +2 "$1" | tr -d '\r' | awk -F, '{ gsub("-", "/", $3); print $1, $2, $3, $4, $5, $7, $8, $9, $10 }' |
+               sort) \
+        <(awk -F'\t' '{ print $1, $2, $3, $4, $5, $6, $7, $8, $9 }' "$2" | sort) > "$work/csv.diff"
+}
+
 "$wine64" wineboot --init > "$work/wineboot.log" 2>&1
 register_xls_driver
 expected_rows "$work/full" --records 2000 --id 321 --seed 5
@@ -133,6 +160,7 @@ stopped_answer_and_no_answer_are_told
 xdotool windowfocus --sync "$main_window"
 end_velanto_with Escape
 check "velanto.exe ends normally" test "$velanto_status" = 0
+records_download_through_com1
 # The prefix's server, which lingers a moment after its last program, goes with the display.
 "$(dirname "$wine64")/wineserver" --wait
 finish "velanto.exe under Wine"
