@@ -68,24 +68,35 @@ RecordStore::RecordStore(const std::filesystem::path& file, Access access)
         m_importRefusal = "the store is open for reading only";
     } else if (sqlite3_db_readonly(m_database.Handle(), "main") == 1) {
         m_access = Access::ReadOnly;
-        m_importRefusal = file.string() + " may not be written to (its permissions or its disk)";
+        m_importRefusal = file.string() + " may not be written to (the file, its folder or its disk is read-only)";
     }
+    // Another program's database may have pages in its WAL yet: refused, it is closed without taking them in.
+    m_database.CheckpointOnClose(false);
     RefuseForeignFile(file);
+    m_database.CheckpointOnClose(true);
     if (m_access == Access::ReadWrite) {
-        m_database.Execute("PRAGMA journal_mode = WAL");
+        m_database.UseWriteAheadLog();
         BringSchemaUpToDate();
     }
     m_database.Execute("PRAGMA foreign_keys = ON");
 }
 
 // Reads before anything is written: a file that is no records database, or a newer one, stays untouched.
+// One statement reads all three, so that a store another program is making meanwhile is seen whole or not.
 void RecordStore::RefuseForeignFile(const std::filesystem::path& file) {
     std::int64_t applicationId = 0, version = 0, objects = 0;
     try {
-        applicationId = m_database.QueryNumber("PRAGMA application_id");
-        version = m_database.QueryNumber("PRAGMA user_version");
-        objects = m_database.QueryNumber("SELECT count(*) FROM sqlite_schema");
-    } catch (const StoreError&) {
+        SqliteStatement identity = m_database.Prepare(
+            "SELECT a.application_id, v.user_version, (SELECT count(*) FROM sqlite_schema) "
+            "FROM pragma_application_id a, pragma_user_version v");
+        identity.Step();
+        applicationId = identity.Number(0);
+        version = identity.Number(1);
+        objects = identity.Number(2);
+    } catch (const StoreError& error) {
+        if (error.SqliteCode() != SQLITE_NOTADB) {
+            throw;
+        }
         throw StoreError(file.string() + " is not a records database");
     }
     const bool empty = applicationId == 0 && version == 0 && objects == 0;
@@ -103,6 +114,9 @@ void RecordStore::RefuseForeignFile(const std::filesystem::path& file) {
 }
 
 void RecordStore::BringSchemaUpToDate() {
+    if (m_database.QueryNumber("PRAGMA user_version") == kSchemaVersion) {
+        return;  // nothing to write: a full disk or another program's import does not stop the store opening
+    }
     SqliteTransaction transaction(m_database);
     // Read again inside the transaction: another program may have brought it up to date meanwhile.
     for (std::int64_t version = m_database.QueryNumber("PRAGMA user_version"); version < kSchemaVersion; ++version) {
