@@ -155,9 +155,14 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     if (command == "verify" && !arguments.Done()) {
         throw UsageError("verify takes no arguments");
     }
-    CreateFolderChain(FolderOf(database.string()));
-    RecordStore store(database, command == "export" || command == "verify" ? RecordStore::Access::ReadOnly
-                                                                           : RecordStore::Access::ReadWrite);
+    // export and verify make no store where there is none; every command brings an older store up to date.
+    const bool reads = command == "export" || command == "verify";
+    std::error_code ignored;
+    if (!reads) {
+        CreateFolderChain(FolderOf(database.string()));
+    }
+    RecordStore store(database, reads && !std::filesystem::exists(database, ignored) ? RecordStore::Access::ReadOnly
+                                                                                     : RecordStore::Access::ReadWrite);
     if (command == "import") {
         return Import(store, arguments, out, err);
     }

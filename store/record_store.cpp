@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "store/kept_record.h"
@@ -15,8 +17,8 @@ constexpr std::int64_t kApplicationId = 0x564C5243;
 // The detector number of a program name that holds for every detector.
 constexpr std::int64_t kEveryDetector = -1;
 
-// The steps from each version to the next; step k makes version k + 1.
-constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {R"(
+// Version 1: downloads with their images, records, program names.
+constexpr std::string_view kFirstTables = R"(
 CREATE TABLE downloads (
     id INTEGER PRIMARY KEY,
     imported_at TEXT NOT NULL,
@@ -48,16 +50,147 @@ CREATE TABLE program_names (
     name TEXT NOT NULL,
     PRIMARY KEY (detector, program)
 );
-)"};
+)";
+
+// Version 2: the identity's index begins with the date. It gives the lists their order, and takes a lab's new
+// records at its end, where version 1's, beginning with the detector and the test, took them all over.
+// SQLite changes a table's constraints only by making the table anew (foreign keys are not yet enforced here).
+constexpr std::string_view kIdentityInDateOrder = R"(
+CREATE TABLE records_in_date_order (
+    id INTEGER PRIMARY KEY,
+    detector INTEGER NOT NULL,
+    test INTEGER NOT NULL,
+    date TEXT NOT NULL,
+    time TEXT NOT NULL,
+    program INTEGER NOT NULL,
+    rlu INTEGER NOT NULL,
+    lower INTEGER NOT NULL,
+    upper INTEGER NOT NULL,
+    verdict TEXT NOT NULL CHECK (verdict IN ('Pass', 'Caution', 'Failed')),
+    calendar_valid INTEGER NOT NULL,
+    download_id INTEGER NOT NULL REFERENCES downloads (id),
+    UNIQUE (date, time, detector, test, program, rlu)
+);
+INSERT INTO records_in_date_order
+    SELECT id, detector, test, date, time, program, rlu, lower, upper, verdict, calendar_valid, download_id
+    FROM records ORDER BY id;
+DROP TABLE records;
+ALTER TABLE records_in_date_order RENAME TO records;
+-- A program's records are found and listed from this index alone, without a look into the table for each.
+CREATE INDEX records_by_program
+    ON records (program, date, time, detector, test, rlu, lower, upper, verdict, calendar_valid);
+)";
+
+// The steps from each version to the next; step k makes version k + 1.
+constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIdentityInDateOrder};
 
 constexpr std::string_view kListedColumns =
     "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
-    "coalesce((SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = r.detector), "
-    "(SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = -1), '') FROM records r";
+    "coalesce(own.name, every.name, '') FROM records r "
+    "LEFT JOIN program_names own ON own.detector = r.detector AND own.program = r.program "
+    "LEFT JOIN program_names every ON every.detector = -1 AND every.program = r.program";
 
 KeptRecord KeptRecordAt(const SqliteStatement& row) {
     return {row.Number(0), row.Number(1), row.Text(2),   row.Text(3), row.Number(4),
             row.Number(5), row.Number(6), row.Number(7), row.Text(8), row.Number(9) != 0};
+}
+
+// The WHERE clause of the conditions `filter` sets, and only those, so that SQLite can take an index for them;
+// BindConditions binds their values.
+std::string ConditionsOf(const RecordFilter& filter) {
+    std::string where;
+    const auto add = [&where](bool set, std::string_view condition) {
+        if (set) {
+            where += where.empty() ? " WHERE " : " AND ";
+            where += condition;
+        }
+    };
+    add(filter.from.has_value(), "r.date >= ?1");
+    add(filter.to.has_value(), "r.date <= ?2");
+    add(filter.detector.has_value(), "r.detector = ?3");
+    add(filter.program.has_value(), "r.program = ?4");
+    add(filter.verdict.has_value(), "r.verdict = ?5");
+    return where;
+}
+
+void BindConditions(SqliteStatement& query, const RecordFilter& filter) {
+    if (filter.from) {
+        query.Bind(1, *filter.from);
+    }
+    if (filter.to) {
+        query.Bind(2, *filter.to);
+    }
+    if (filter.detector) {
+        query.Bind(3, *filter.detector);
+    }
+    if (filter.program) {
+        query.Bind(4, *filter.program);
+    }
+    if (filter.verdict) {
+        query.Bind(5, *filter.verdict);
+    }
+}
+
+// The records an import keeps with one statement, at most.
+constexpr std::size_t kRowsAStatement = 100;
+
+// INSERT OR IGNORE of `rows` records.
+std::string KeepingSql(std::size_t rows) {
+    std::string sql =
+        "INSERT OR IGNORE INTO records (detector, test, date, time, program, rlu, lower, upper, verdict, "
+        "calendar_valid, download_id) VALUES ";
+    for (std::size_t row = 0; row < rows; ++row) {
+        sql += row == 0 ? "(?,?,?,?,?,?,?,?,?,?,?)" : ",(?,?,?,?,?,?,?,?,?,?,?)";
+    }
+    return sql;
+}
+
+// Keeps those of `records` not kept yet with one statement, `fullStatement` when there are kRowsAStatement of
+// them; how many it kept.
+std::size_t KeepRecords(SqliteDatabase& database, SqliteStatement& fullStatement, std::span<const KeptRecord> records,
+                        std::int64_t downloadId) {
+    if (records.empty()) {
+        return 0;
+    }
+    std::optional<SqliteStatement> fewer;
+    SqliteStatement& keep =
+        records.size() == kRowsAStatement ? fullStatement : fewer.emplace(database.Prepare(KeepingSql(records.size())));
+    int at = 0;
+    for (const KeptRecord& record : records) {
+        keep.Bind(at + 1, record.detector).Bind(at + 2, record.test).Bind(at + 3, record.date);
+        keep.Bind(at + 4, record.time).Bind(at + 5, record.program).Bind(at + 6, record.rlu);
+        keep.Bind(at + 7, record.lower).Bind(at + 8, record.upper).Bind(at + 9, record.verdict);
+        keep.Bind(at + 10, std::int64_t{record.calendarValid}).Bind(at + 11, downloadId);
+        at += 11;
+    }
+    keep.Run();
+    return static_cast<std::size_t>(database.ChangedRows());
+}
+
+// Keeps those of `records` not kept yet: records off the calendar one at a time, so that those kept are
+// counted, the others kRowsAStatement a statement, which spares SQLite most of its work for each statement.
+ImportCounts KeepAll(SqliteDatabase& database, std::span<const KeptRecord> records, std::int64_t downloadId) {
+    SqliteStatement fullStatement = database.Prepare(KeepingSql(kRowsAStatement));
+    const auto keep = [&](std::span<const KeptRecord> some) {
+        return KeepRecords(database, fullStatement, some, downloadId);
+    };
+    ImportCounts counts;
+    std::size_t start = 0;  // the first record not sent to the store yet
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        if (!records[k].calendarValid) {
+            counts.added += keep(records.subspan(start, k - start));
+            const std::size_t added = keep(records.subspan(k, 1));
+            counts.added += added;
+            counts.notCalendar += added;
+            start = k + 1;
+        } else if (k + 1 - start == kRowsAStatement) {
+            counts.added += keep(records.subspan(start, kRowsAStatement));
+            start = k + 1;
+        }
+    }
+    counts.added += keep(records.subspan(start));
+    counts.alreadyKept = records.size() - counts.added;
+    return counts;
 }
 
 }  // namespace
@@ -149,19 +282,7 @@ ImportCounts RecordStore::Import(const DownloadOrigin& origin, const RecordTable
     download.Run();
     const std::int64_t downloadId = m_database.LastInsertedRow();
 
-    SqliteStatement keep = m_database.Prepare(
-        "INSERT OR IGNORE INTO records (detector, test, date, time, program, rlu, lower, upper, verdict, "
-        "calendar_valid, download_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    ImportCounts counts;
-    for (const KeptRecord& record : records) {
-        keep.Bind(1, record.detector).Bind(2, record.test).Bind(3, record.date).Bind(4, record.time);
-        keep.Bind(5, record.program).Bind(6, record.rlu).Bind(7, record.lower).Bind(8, record.upper);
-        keep.Bind(9, record.verdict).Bind(10, std::int64_t{record.calendarValid}).Bind(11, downloadId);
-        keep.Run();
-        const bool added = m_database.ChangedRows() == 1;
-        ++(added ? counts.added : counts.alreadyKept);
-        counts.notCalendar += added && !record.calendarValid ? 1 : 0;
-    }
+    const ImportCounts counts = KeepAll(m_database, records, downloadId);
     if (counts.added > 0) {
         transaction.Commit();
     }
@@ -185,17 +306,9 @@ std::size_t RecordStore::DownloadCount() {
 }
 
 void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
-    std::string sql(kListedColumns);
-    sql +=
-        " WHERE (?1 IS NULL OR r.date >= ?1) AND (?2 IS NULL OR r.date <= ?2) AND (?3 IS NULL OR r.detector = ?3)"
-        " AND (?4 IS NULL OR r.program = ?4) AND (?5 IS NULL OR r.verdict = ?5)"
-        " ORDER BY r.date, r.time, r.detector, r.test";
-    SqliteStatement query = m_database.Prepare(sql);
-    filter.from ? query.Bind(1, *filter.from) : query.BindNull(1);
-    filter.to ? query.Bind(2, *filter.to) : query.BindNull(2);
-    filter.detector ? query.Bind(3, *filter.detector) : query.BindNull(3);
-    filter.program ? query.Bind(4, *filter.program) : query.BindNull(4);
-    filter.verdict ? query.Bind(5, *filter.verdict) : query.BindNull(5);
+    SqliteStatement query = m_database.Prepare(std::string(kListedColumns) + ConditionsOf(filter) +
+                                               " ORDER BY r.date, r.time, r.detector, r.test");
+    BindConditions(query, filter);
     while (query.Step()) {
         take({KeptRecordAt(query), query.Text(10)});
     }

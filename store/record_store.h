@@ -49,7 +49,7 @@ struct ImportCounts {
 class RecordStore {
 public:
     using Access = SqliteDatabase::Access;
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Opens the records database `file`; with ReadWrite, one is made when the file is absent or empty, and
     // an older one is brought up to this version. Throws StoreError, leaving the file as it was, when it is

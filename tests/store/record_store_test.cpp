@@ -94,12 +94,19 @@ TEST(KeptRecord, DatesBecomeIsoAndWhatIsNoCalendarValueIsKeptAsItsText) {
     }
 }
 
-TEST_F(Store, RecordsOffTheCalendarAreKeptAndCounted) {
-    MemoryRecordTable rows = Decoded(GenerateDump({3, 2, 2}));
-    rows.SetCellText(1, 2, "20:;/13/01");
-    const ImportCounts counts = RecordStore(file).Import({"atp01.txt", "1.0", {}}, rows);
-    EXPECT_EQ(counts.added, 3u);
-    EXPECT_EQ(counts.notCalendar, 1u);
+TEST_F(Store, RecordsOffTheCalendarAreKeptAndCountedWhereverTheyStand) {
+    MemoryRecordTable rows = Decoded(GenerateDump({250, 2, 2}));
+    for (const std::size_t row : {0, 98, 99, 100, 249}) {  // around the statements of 100 records
+        rows.SetCellText(row, 2, "20:;/13/01");
+    }
+    RecordStore store(file);
+    const ImportCounts counts = store.Import({"atp01.txt", "1.0", {}}, rows);
+    EXPECT_EQ(counts.added, 250u);
+    EXPECT_EQ(counts.notCalendar, 5u);
+    const ImportCounts again = store.Import({"atp01.txt", "1.0", {}}, rows);
+    EXPECT_EQ(again.alreadyKept, 250u);
+    EXPECT_EQ(again.notCalendar, 0u);
+    EXPECT_EQ(store.RecordCount(), 250u);
 }
 
 // Runs `sql` on the SQLite file at `path` (made when absent), behind any store's back.
@@ -114,11 +121,11 @@ TEST_F(Store, AFileThatIsNoRecordsDatabaseOrANewerOneIsRefusedAndLeftAsItWas) {
     std::ofstream(folder / "notes.txt") << "atp00.txt is no database\r\n";
     RunSql(folder / "other.sqlite", "CREATE TABLE t (x); INSERT INTO t VALUES (1);");
     RunSql(folder / "newer.sqlite",
-           "PRAGMA application_id = 1447842371; PRAGMA user_version = 2;"
+           "PRAGMA application_id = 1447842371; PRAGMA user_version = 3;"
            "CREATE TABLE records (x);");
     for (const auto& [name, message] :
          {std::pair{"notes.txt", "is not a records database"}, std::pair{"other.sqlite", "is not a records database"},
-          std::pair{"newer.sqlite", "was made by a newer velanto records (store version 2"}}) {
+          std::pair{"newer.sqlite", "was made by a newer velanto records (store version 3"}}) {
         const std::string before = ReadFile(folder / name);
         try {
             RecordStore store(folder / name);
