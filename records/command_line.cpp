@@ -248,10 +248,14 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     // Its options are checked before the store is opened, let alone a download begun.
     const std::optional<DownloadRequest> download =
         command == "download" ? std::optional(DownloadOptions(arguments)) : std::nullopt;
-    std::error_code ignored;  // a folder that cannot be made shows when the store opens
-    std::filesystem::create_directories(database.parent_path(), ignored);
-    RecordStore store(database, command == "export" || command == "verify" ? RecordStore::Access::ReadOnly
-                                                                           : RecordStore::Access::ReadWrite);
+    // export and verify make no store where there is none; every command brings an older store up to date.
+    const bool reads = command == "export" || command == "verify";
+    std::error_code ignored;
+    if (!reads) {
+        std::filesystem::create_directories(database.parent_path(), ignored);  // failing, the store says why
+    }
+    RecordStore store(database, reads && !std::filesystem::exists(database, ignored) ? RecordStore::Access::ReadOnly
+                                                                                     : RecordStore::Access::ReadWrite);
     if (download) {
         return Download(store, *download, out, err);
     }

@@ -20,8 +20,9 @@ packages=(
     libglib2.0-dev
     # the .xls driver: the ODBC driver manager, and the readers its tests check files with
     unixodbc unixodbc-dev odbcinst python3-xlrd catdoc
-    # velanto records: its SQLite store, and the reader of velanto's workbooks
-    libsqlite3-dev libfreexl-dev
+    # velanto records: its SQLite store, and the reader of velanto's workbooks; the SQLite shell its
+    # tests inspect the store with
+    libsqlite3-dev libfreexl-dev sqlite3
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "store/kept_record.h"
@@ -16,6 +18,7 @@ constexpr std::int64_t kApplicationId = 0x564C5243;
 // The detector number of a program name that holds for every detector.
 constexpr std::int64_t kEveryDetector = -1;
 
+// Version 1: downloads with their images, records, program names.
 constexpr std::string_view kFirstTables = R"(
 CREATE TABLE downloads (
     id INTEGER PRIMARY KEY,
@@ -50,25 +53,145 @@ CREATE TABLE program_names (
 );
 )";
 
-// The list's order read from an index rather than sorted, with the columns its tally needs.
-constexpr std::string_view kIndexesInListOrder = R"(
-DROP INDEX records_by_program;
-DROP INDEX records_by_date;
-CREATE INDEX records_in_order ON records (date, time, detector, test, verdict, calendar_valid);
-CREATE INDEX records_by_program ON records (program, date, time, detector, test, verdict, calendar_valid);
+// Version 2: the identity's index begins with the date. It gives the lists their order, and takes a lab's new
+// records at its end, where version 1's, beginning with the detector and the test, took them all over.
+// SQLite changes a table's constraints only by making the table anew (foreign keys are not yet enforced here).
+constexpr std::string_view kIdentityInDateOrder = R"(
+CREATE TABLE records_in_date_order (
+    id INTEGER PRIMARY KEY,
+    detector INTEGER NOT NULL,
+    test INTEGER NOT NULL,
+    date TEXT NOT NULL,
+    time TEXT NOT NULL,
+    program INTEGER NOT NULL,
+    rlu INTEGER NOT NULL,
+    lower INTEGER NOT NULL,
+    upper INTEGER NOT NULL,
+    verdict TEXT NOT NULL CHECK (verdict IN ('Pass', 'Caution', 'Failed')),
+    calendar_valid INTEGER NOT NULL,
+    download_id INTEGER NOT NULL REFERENCES downloads (id),
+    UNIQUE (date, time, detector, test, program, rlu)
+);
+INSERT INTO records_in_date_order
+    SELECT id, detector, test, date, time, program, rlu, lower, upper, verdict, calendar_valid, download_id
+    FROM records ORDER BY id;
+DROP TABLE records;
+ALTER TABLE records_in_date_order RENAME TO records;
+-- A program's records are found and listed from this index alone, without a look into the table for each.
+CREATE INDEX records_by_program
+    ON records (program, date, time, detector, test, rlu, lower, upper, verdict, calendar_valid);
 )";
 
 // The steps from each version to the next; step k makes version k + 1.
-constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIndexesInListOrder};
+constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIdentityInDateOrder};
 
 constexpr std::string_view kListedColumns =
     "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
-    "coalesce((SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = r.detector), "
-    "(SELECT name FROM program_names n WHERE n.program = r.program AND n.detector = -1), '') FROM records r";
+    "coalesce(own.name, every.name, '') FROM records r "
+    "LEFT JOIN program_names own ON own.detector = r.detector AND own.program = r.program "
+    "LEFT JOIN program_names every ON every.detector = -1 AND every.program = r.program";
 
 KeptRecord KeptRecordAt(const SqliteStatement& row) {
     return {row.Number(0), row.Number(1), row.Text(2),   row.Text(3), row.Number(4),
             row.Number(5), row.Number(6), row.Number(7), row.Text(8), row.Number(9) != 0};
+}
+
+// The WHERE clause of the conditions `filter` sets, and only those, so that SQLite can take an index for them;
+// BindConditions binds their values.
+std::string ConditionsOf(const RecordFilter& filter) {
+    std::string where;
+    const auto add = [&where](bool set, std::string_view condition) {
+        if (set) {
+            where += where.empty() ? " WHERE " : " AND ";
+            where += condition;
+        }
+    };
+    add(filter.from.has_value(), "r.date >= ?1");
+    add(filter.to.has_value(), "r.date <= ?2");
+    add(filter.detector.has_value(), "r.detector = ?3");
+    add(filter.program.has_value(), "r.program = ?4");
+    add(filter.verdict.has_value(), "r.verdict = ?5");
+    return where;
+}
+
+void BindConditions(SqliteStatement& query, const RecordFilter& filter) {
+    if (filter.from) {
+        query.Bind(1, *filter.from);
+    }
+    if (filter.to) {
+        query.Bind(2, *filter.to);
+    }
+    if (filter.detector) {
+        query.Bind(3, *filter.detector);
+    }
+    if (filter.program) {
+        query.Bind(4, *filter.program);
+    }
+    if (filter.verdict) {
+        query.Bind(5, *filter.verdict);
+    }
+}
+
+// The records an import keeps with one statement, at most.
+constexpr std::size_t kRowsAStatement = 100;
+
+// INSERT OR IGNORE of `rows` records.
+std::string KeepingSql(std::size_t rows) {
+    std::string sql =
+        "INSERT OR IGNORE INTO records (detector, test, date, time, program, rlu, lower, upper, verdict, "
+        "calendar_valid, download_id) VALUES ";
+    for (std::size_t row = 0; row < rows; ++row) {
+        sql += row == 0 ? "(?,?,?,?,?,?,?,?,?,?,?)" : ",(?,?,?,?,?,?,?,?,?,?,?)";
+    }
+    return sql;
+}
+
+// Keeps those of `records` not kept yet with one statement, `fullStatement` when there are kRowsAStatement of
+// them; how many it kept.
+std::size_t KeepRecords(SqliteDatabase& database, SqliteStatement& fullStatement, std::span<const KeptRecord> records,
+                        std::int64_t downloadId) {
+    if (records.empty()) {
+        return 0;
+    }
+    std::optional<SqliteStatement> fewer;
+    SqliteStatement& keep =
+        records.size() == kRowsAStatement ? fullStatement : fewer.emplace(database.Prepare(KeepingSql(records.size())));
+    int at = 0;
+    for (const KeptRecord& record : records) {
+        keep.Bind(at + 1, record.detector).Bind(at + 2, record.test).Bind(at + 3, record.date);
+        keep.Bind(at + 4, record.time).Bind(at + 5, record.program).Bind(at + 6, record.rlu);
+        keep.Bind(at + 7, record.lower).Bind(at + 8, record.upper).Bind(at + 9, record.verdict);
+        keep.Bind(at + 10, std::int64_t{record.calendarValid}).Bind(at + 11, downloadId);
+        at += 11;
+    }
+    keep.Run();
+    return static_cast<std::size_t>(database.ChangedRows());
+}
+
+// Keeps those of `records` not kept yet: records off the calendar one at a time, so that those kept are
+// counted, the others kRowsAStatement a statement, which spares SQLite most of its work for each statement.
+ImportCounts KeepAll(SqliteDatabase& database, std::span<const KeptRecord> records, std::int64_t downloadId) {
+    SqliteStatement fullStatement = database.Prepare(KeepingSql(kRowsAStatement));
+    const auto keep = [&](std::span<const KeptRecord> some) {
+        return KeepRecords(database, fullStatement, some, downloadId);
+    };
+    ImportCounts counts;
+    std::size_t start = 0;  // the first record not sent to the store yet
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        if (!records[k].calendarValid) {
+            counts.added += keep(records.subspan(start, k - start));
+            const std::size_t added = keep(records.subspan(k, 1));
+            counts.added += added;
+            counts.notCalendar += added;
+            start = k + 1;
+        } else if (k + 1 - start == kRowsAStatement) {
+            counts.added += keep(records.subspan(start, kRowsAStatement));
+            start = k + 1;
+        }
+    }
+    counts.added += keep(records.subspan(start));
+    counts.alreadyKept = records.size() - counts.added;
+    return counts;
 }
 
 }  // namespace
@@ -79,24 +202,35 @@ RecordStore::RecordStore(const std::filesystem::path& file, Access access)
         m_importRefusal = "the store is open for reading only";
     } else if (sqlite3_db_readonly(m_database.Handle(), "main") == 1) {
         m_access = Access::ReadOnly;
-        m_importRefusal = file.string() + " may not be written to (its permissions or its disk)";
+        m_importRefusal = file.string() + " may not be written to (the file, its folder or its disk is read-only)";
     }
+    // Another program's database may have pages in its WAL yet: refused, it is closed without taking them in.
+    m_database.CheckpointOnClose(false);
     RefuseForeignFile(file);
+    m_database.CheckpointOnClose(true);
     if (m_access == Access::ReadWrite) {
-        m_database.Execute("PRAGMA journal_mode = WAL");
+        m_database.UseWriteAheadLog();
         BringSchemaUpToDate();
     }
     m_database.Execute("PRAGMA foreign_keys = ON");
 }
 
 // Reads before anything is written: a file that is no records database, or a newer one, stays untouched.
+// One statement reads all three, so that a store another program is making meanwhile is seen whole or not.
 void RecordStore::RefuseForeignFile(const std::filesystem::path& file) {
     std::int64_t applicationId = 0, version = 0, objects = 0;
     try {
-        applicationId = m_database.QueryNumber("PRAGMA application_id");
-        version = m_database.QueryNumber("PRAGMA user_version");
-        objects = m_database.QueryNumber("SELECT count(*) FROM sqlite_schema");
-    } catch (const StoreError&) {
+        SqliteStatement identity = m_database.Prepare(
+            "SELECT a.application_id, v.user_version, (SELECT count(*) FROM sqlite_schema) "
+            "FROM pragma_application_id a, pragma_user_version v");
+        identity.Step();
+        applicationId = identity.Number(0);
+        version = identity.Number(1);
+        objects = identity.Number(2);
+    } catch (const StoreError& error) {
+        if (error.SqliteCode() != SQLITE_NOTADB) {
+            throw;
+        }
         throw StoreError(file.string() + " is not a records database");
     }
     const bool empty = applicationId == 0 && version == 0 && objects == 0;
@@ -114,6 +248,9 @@ void RecordStore::RefuseForeignFile(const std::filesystem::path& file) {
 }
 
 void RecordStore::BringSchemaUpToDate() {
+    if (m_database.QueryNumber("PRAGMA user_version") == kSchemaVersion) {
+        return;  // nothing to write: a full disk or another program's import does not stop the store opening
+    }
     SqliteTransaction transaction(m_database);
     // Read again inside the transaction: another program may have brought it up to date meanwhile.
     for (std::int64_t version = m_database.QueryNumber("PRAGMA user_version"); version < kSchemaVersion; ++version) {
@@ -146,19 +283,7 @@ ImportCounts RecordStore::Import(const DownloadOrigin& origin, const RecordTable
     download.Run();
     const std::int64_t downloadId = m_database.LastInsertedRow();
 
-    SqliteStatement keep = m_database.Prepare(
-        "INSERT OR IGNORE INTO records (detector, test, date, time, program, rlu, lower, upper, verdict, "
-        "calendar_valid, download_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    ImportCounts counts;
-    for (const KeptRecord& record : records) {
-        keep.Bind(1, record.detector).Bind(2, record.test).Bind(3, record.date).Bind(4, record.time);
-        keep.Bind(5, record.program).Bind(6, record.rlu).Bind(7, record.lower).Bind(8, record.upper);
-        keep.Bind(9, record.verdict).Bind(10, std::int64_t{record.calendarValid}).Bind(11, downloadId);
-        keep.Run();
-        const bool added = m_database.ChangedRows() == 1;
-        ++(added ? counts.added : counts.alreadyKept);
-        counts.notCalendar += added && !record.calendarValid ? 1 : 0;
-    }
+    const ImportCounts counts = KeepAll(m_database, records, downloadId);
     if (counts.added > 0) {
         transaction.Commit();
     }
@@ -181,45 +306,10 @@ std::size_t RecordStore::DownloadCount() {
     return static_cast<std::size_t>(m_database.QueryNumber("SELECT count(*) FROM downloads"));
 }
 
-SqliteStatement RecordStore::Filtered(std::string_view columns, const RecordFilter& filter) {
-    // Only the conditions given, so that the planner sees which index serves: a program's records are
-    // read in order from their own index, all others from the index in list order (the "+" keeps the
-    // planner from the identity's index, which would need a sort afterwards).
-    std::string sql(columns);
-    const char* joint = " WHERE ";
-    const auto require = [&](bool given, std::string_view condition) {
-        if (given) {
-            sql.append(joint).append(condition);
-            joint = " AND ";
-        }
-    };
-    require(filter.from.has_value(), "r.date >= ?1");
-    require(filter.to.has_value(), "r.date <= ?2");
-    require(filter.detector.has_value(), "+r.detector = ?3");
-    require(filter.program.has_value(), "r.program = ?4");
-    require(filter.verdict.has_value(), "+r.verdict = ?5");
-    sql += " ORDER BY r.date, r.time, r.detector, r.test";
-    SqliteStatement query = m_database.Prepare(sql);
-    if (filter.from) {
-        query.Bind(1, *filter.from);
-    }
-    if (filter.to) {
-        query.Bind(2, *filter.to);
-    }
-    if (filter.detector) {
-        query.Bind(3, *filter.detector);
-    }
-    if (filter.program) {
-        query.Bind(4, *filter.program);
-    }
-    if (filter.verdict) {
-        query.Bind(5, *filter.verdict);
-    }
-    return query;
-}
-
 void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<void(const ListedRecord&)>& take) {
-    SqliteStatement query = Filtered(kListedColumns, filter);
+    SqliteStatement query = m_database.Prepare(std::string(kListedColumns) + ConditionsOf(filter) +
+                                               " ORDER BY r.date, r.time, r.detector, r.test");
+    BindConditions(query, filter);
     while (query.Step()) {
         take({KeptRecordAt(query), query.Text(10)});
     }
@@ -241,7 +331,10 @@ bool RecordCursor::Read(std::size_t rows, RecordSelection& selection) {
 }
 
 RecordCursor RecordStore::OpenSelection(const RecordFilter& filter) {
-    return RecordCursor(Filtered("SELECT r.id, r.verdict, r.calendar_valid FROM records r", filter));
+    SqliteStatement query = m_database.Prepare("SELECT r.id, r.verdict, r.calendar_valid FROM records r" +
+                                               ConditionsOf(filter) + " ORDER BY r.date, r.time, r.detector, r.test");
+    BindConditions(query, filter);
+    return RecordCursor(std::move(query));
 }
 
 RecordSelection RecordStore::Select(const RecordFilter& filter) {

@@ -114,8 +114,6 @@ public:
 private:
     void RefuseForeignFile(const std::filesystem::path& file);
     void BringSchemaUpToDate();
-    // A query of `columns` of the records `filter` covers, in list order.
-    SqliteStatement Filtered(std::string_view columns, const RecordFilter& filter);
 
     SqliteDatabase m_database;
     Access m_access;

@@ -15,7 +15,13 @@ namespace velanto {
 // A store that cannot do what was asked; what() says why, in words for the operator.
 class StoreError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit StoreError(const std::string& what, int sqliteCode = SQLITE_OK)
+        : std::runtime_error(what), m_sqliteCode(sqliteCode) {}
+    // SQLite's primary result code when SQLite refused, else SQLITE_OK.
+    int SqliteCode() const { return m_sqliteCode; }
+
+private:
+    int m_sqliteCode;
 };
 
 class SqliteStatement;
@@ -25,11 +31,18 @@ class SqliteDatabase {
 public:
     enum class Access { ReadWrite, ReadOnly };
 
-    // Opens `file`; with ReadWrite it is made when absent. Throws StoreError.
+    // Opens `file`; with ReadWrite it is made when absent. A WAL database in a folder that may not be written
+    // to is opened for reading only, as SQLite cannot make its companion files there. Throws StoreError.
     SqliteDatabase(const std::filesystem::path& file, Access access);
 
     // Runs statements that return no rows. Throws StoreError.
     void Execute(const std::string& sql);
+    // Puts the file in WAL mode, waiting as for any lock while another program holds the file.
+    void UseWriteAheadLog();
+    // Whether closing the file moves the pages of its WAL into it, as SQLite does by default.
+    void CheckpointOnClose(bool checkpoint) {
+        sqlite3_db_config(m_handle.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, checkpoint ? 0 : 1, nullptr);
+    }
     SqliteStatement Prepare(std::string_view sql);
     // The first column of the first row of `sql`, a number.
     std::int64_t QueryNumber(const std::string& sql);
@@ -40,6 +53,9 @@ public:
     sqlite3* Handle() const { return m_handle.get(); }
 
 private:
+    void Open(const std::string& name, int flags);
+    bool NeedsWalFilesItCannotMake(const std::filesystem::path& file);
+
     struct Closer {
         void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
     };

@@ -31,6 +31,13 @@ void WriteLimitTable(DetectorDump& image, std::mt19937& engine) {
 struct Clock {
     std::uint32_t year = 7, month = 3, day = 1, hour = 8, minute = 0;
 
+    explicit Clock(std::uint32_t firstDay) {
+        const std::uint32_t months = (day - 1 + firstDay) / 28 + (month - 1);
+        day = (day - 1 + firstDay) % 28 + 1;
+        month = months % 12 + 1;
+        year += months / 12;
+    }
+
     void Advance(std::mt19937& engine) {
         minute += Draw(engine, 1, 25);
         hour += minute / 60;
@@ -81,7 +88,7 @@ DetectorDump GenerateDump(const DumpRecipe& recipe) {
     PutBigEndian16(image, 5, recipe.identifier);
     WriteLimitTable(image, engine);
 
-    Clock clock;
+    Clock clock(recipe.firstDay);
     for (std::size_t k = 1; k <= records; ++k) {
         clock.Advance(engine);
         const auto program = static_cast<std::uint8_t>(Draw(engine, 1, 12));

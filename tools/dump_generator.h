@@ -12,6 +12,7 @@ struct DumpRecipe {
     std::size_t records = kMaxRecords;  // 0 to kMaxRecords
     std::uint16_t identifier = 4660;
     std::uint32_t seed = 1;
+    std::uint32_t firstDay = 0;  // the working day of the first record, counted from 2007-03-01 (28 a month)
 };
 
 // A plausible detector memory: limits for programs 0 to 101, records taken on

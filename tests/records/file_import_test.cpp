@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -110,6 +113,61 @@ TEST_F(Import, AStoreAndFilesNamedInAnyScriptAreFoundByTheirUtf8Names) {
                                                 std::string(workbook.begin(), workbook.end())};
     EXPECT_EQ(RunCommandLine(arguments, out, err), 0) << err.str();
     EXPECT_EQ(RecordStore(greek / u8"νέο" / "records.sqlite").RecordCount(), 5u);
+}
+
+// Runs `sql` on the SQLite file `file`, behind any store's back: the first value it gives, as text.
+std::string RunSql(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* database = nullptr;
+    sqlite3_open(file.string().c_str(), &database);
+    std::string first;
+    const auto take = [](void* first, int, char** values, char**) {
+        auto& text = *static_cast<std::string*>(first);
+        text = text.empty() && values[0] ? values[0] : text;
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(database, sql.c_str(), take, &first, nullptr), SQLITE_OK) << sqlite3_errmsg(database);
+    sqlite3_close(database);
+    return first;
+}
+
+// The tables of a store as version 1 made it.
+constexpr const char* kVersion1Tables = R"(
+PRAGMA application_id = 1447842371; PRAGMA user_version = 1; PRAGMA journal_mode = WAL;
+CREATE TABLE downloads (id INTEGER PRIMARY KEY, imported_at TEXT NOT NULL, source TEXT NOT NULL,
+    program_version TEXT NOT NULL, image BLOB, image_sha256 TEXT);
+CREATE TABLE records (id INTEGER PRIMARY KEY, detector INTEGER NOT NULL, test INTEGER NOT NULL, date TEXT NOT NULL,
+    time TEXT NOT NULL, program INTEGER NOT NULL, rlu INTEGER NOT NULL, lower INTEGER NOT NULL,
+    upper INTEGER NOT NULL, verdict TEXT NOT NULL CHECK (verdict IN ('Pass', 'Caution', 'Failed')),
+    calendar_valid INTEGER NOT NULL, download_id INTEGER NOT NULL REFERENCES downloads (id),
+    UNIQUE (detector, test, date, time, program, rlu));
+CREATE INDEX records_by_program ON records (program, date, time);
+CREATE INDEX records_by_date ON records (date, time);
+CREATE TABLE program_names (detector INTEGER NOT NULL, program INTEGER NOT NULL, name TEXT NOT NULL,
+    PRIMARY KEY (detector, program));
+)";
+
+TEST_F(Import, AStoreOfVersion1IsBroughtUpToDateByExportKeepingEveryRecordAndItsId) {
+    SaveDumpFile(folder / "memory.img", GenerateDump({300, 31, 6}));
+    {
+        RecordStore made(folder / "made.sqlite");
+        ImportFile(made, folder / "memory.img", "test");
+    }
+    const std::filesystem::path db = folder / "records.sqlite";
+    RunSql(db, kVersion1Tables + ("ATTACH '" + (folder / "made.sqlite").string() + "' AS made;") +
+                   "INSERT INTO downloads SELECT * FROM made.downloads;"
+                   "INSERT INTO records SELECT id + 100, detector, test, date, time, program, rlu, lower, upper, "
+                   "verdict, calendar_valid, download_id FROM made.records;");
+    std::ostringstream out, err;
+    const std::string csv = (folder / "all.csv").string();
+    ASSERT_EQ(RunCommandLine(std::vector<std::string>{"--database", db.string(), "export", "--csv", csv}, out, err), 0)
+        << err.str();
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(std::ifstream(csv).rdbuf()), {}, '\n'), 301);
+
+    RecordStore store(db);
+    EXPECT_EQ(ImportFile(store, folder / "memory.img", "test").alreadyKept, 300u) << "the identity holds";
+    EXPECT_TRUE(store.Verify().empty());
+    EXPECT_EQ(RunSql(db, "SELECT min(id) || '-' || max(id) FROM records"), "101-400");
+    EXPECT_EQ(RunSql(db, "PRAGMA user_version"), std::to_string(RecordStore::kSchemaVersion));
 }
 
 }  // namespace

@@ -45,5 +45,17 @@ TEST(GenerateDump, FullMemoryIsPlausibleAndShowsEveryVerdict) {
     EXPECT_EQ(verdicts, (std::set<std::string>{"Caution", "Failed", "Pass"}));
 }
 
+TEST(GenerateDump, AFirstDayLaterMovesEveryRecordOnByThatManyWorkingDays) {
+    const DetectorDump from = GenerateDump({50, 7, 3});
+    const DetectorDump later = GenerateDump({50, 7, 3, 12 * 28 + 28 + 27});  // a year, a month and 27 days
+    for (std::size_t k = 1; k <= 50; ++k) {
+        const TestRecord a = ReadTestRecord(from, k), b = ReadTestRecord(later, k);
+        const int daysFrom = (a.Year() * 12 + a.Month() - 1) * 28 + a.Day() - 1;
+        EXPECT_EQ((b.Year() * 12 + b.Month() - 1) * 28 + b.Day() - 1, daysFrom + 12 * 28 + 28 + 27) << k;
+        EXPECT_EQ(b.Hour() * 60 + b.Minute(), a.Hour() * 60 + a.Minute()) << k;
+        EXPECT_EQ(b.Program(), a.Program()) << k;
+    }
+}
+
 }  // namespace
 }  // namespace velanto
