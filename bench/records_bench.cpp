@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/million_record_store.h"
 #include "records/file_import.h"
 #include "store/csv_export.h"
 #include "store/record_store.h"
@@ -30,53 +31,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kDownloads = 500;
-constexpr std::size_t kDetectors = 5;
-constexpr std::uint32_t kDaysPerImage = 50;  // 2000 records at the generator's pace fill some 49 working days
-
-// Download `k` of the lab: detector k % 5 brings its next 2000 records.
-velanto::DumpRecipe LabDownload(std::size_t k) {
-    return {2000, static_cast<std::uint16_t>(4660 + k % kDetectors), static_cast<std::uint32_t>(k + 1),
-            static_cast<std::uint32_t>(k / kDetectors * kDaysPerImage)};
-}
+using velanto::bench::kMillionStoreDownloads;
+using velanto::bench::LabDownload;
 
 // Records whose dates all lie among those already kept: a new detector's image of the lab's first period.
 velanto::DumpRecipe BackDatedDownload(std::size_t k) {
     return {2000, static_cast<std::uint16_t>(100 + k), static_cast<std::uint32_t>(90000 + k), 0};
 }
 
-fs::path CacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    return (cache && *cache ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache") / "velanto" /
-           "records-bench";
-}
-
-// The store of 500 downloads; built on first use, under a name of its own for each store version.
-const fs::path& MillionStore() {
-    static const fs::path store = [] {
-        const fs::path file =
-            CacheFolder() / ("million-v" + std::to_string(velanto::RecordStore::kSchemaVersion) + ".sqlite");
-        if (fs::exists(file)) {
-            return file;
-        }
-        fs::create_directories(file.parent_path());
-        const fs::path building = file.string() + ".building";
-        fs::remove(building);
-        {
-            velanto::RecordStore records(building);
-            for (std::size_t k = 0; k < kDownloads; ++k) {
-                const velanto::DetectorDump image = velanto::GenerateDump(LabDownload(k));
-                velanto::MemoryRecordTable rows;
-                velanto::DecodeDump(image, rows);
-                records.Import({"bench", "bench", image}, rows);
-            }
-        }
-        fs::rename(building, file);
-        return file;
-    }();
-    return store;
-}
+const fs::path& MillionStore() { return velanto::bench::MillionRecordStore(); }
 
 // Resident memory of this process, in MiB: now, or its peak since ResetPeakMemory.
 double MemoryMiB(const std::string& key) {
@@ -140,8 +103,8 @@ public:
         fs::create_directories(m_folder);
         fs::copy_file(MillionStore(), Store(), fs::copy_options::overwrite_existing);
         for (std::size_t k = 0; k < images; ++k) {
-            velanto::SaveDumpFile(
-                Image(k), velanto::GenerateDump(backDated ? BackDatedDownload(k) : LabDownload(kDownloads + k)));
+            velanto::SaveDumpFile(Image(k), velanto::GenerateDump(backDated ? BackDatedDownload(k)
+                                                                            : LabDownload(kMillionStoreDownloads + k)));
         }
     }
     ~IntoMillionStore() { fs::remove_all(m_folder); }
@@ -237,7 +200,7 @@ void BM_StoreSize(benchmark::State& state) {
         benchmark::DoNotOptimize(fs::file_size(MillionStore()));
     }
     state.counters["bytes_per_1000_records"] =
-        static_cast<double>(fs::file_size(MillionStore())) / (kDownloads * 2000 / 1000);
+        static_cast<double>(fs::file_size(MillionStore())) / (kMillionStoreDownloads * 2000 / 1000);
 }
 BENCHMARK(BM_StoreSize)->Iterations(1);
 

@@ -1,7 +1,6 @@
 // velanto records' window over a store of a million records (500 downloads of 2000): how long from the
 // window's start to its first rows painted, and from a filter's change to the rows painted. Needs a
-// display (scripts/bench.sh provides a virtual one). The store is made once and kept in
-// ${XDG_CACHE_HOME:-~/.cache}/velanto/bench/.
+// display (scripts/bench.sh provides a virtual one).
 
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
@@ -9,18 +8,15 @@
 #include <wx/fileconf.h>
 #include <wx/init.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "bench/million_record_store.h"
 #include "bench/paint_counter.h"
 #include "records_ui/record_list.h"
 #include "records_ui/records_frame.h"
 #include "store/record_store.h"
-#include "tools/dump_generator.h"
 
 namespace {
-
-constexpr int kDownloads = 500;
 
 void Pump() {
     wxTheApp->ProcessPendingEvents();
@@ -29,39 +25,7 @@ void Pump() {
     }
 }
 
-std::filesystem::path CacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    return (cache && *cache ? std::filesystem::path(cache) : std::filesystem::path(home ? home : ".") / ".cache") /
-           "velanto" / "bench";
-}
-
-// 500 downloads of 2000 records from five detectors, made under a temporary name and kept once whole.
-std::filesystem::path MillionRecordStore() {
-    const std::filesystem::path store =
-        CacheFolder() / ("records-1m-v" + std::to_string(velanto::RecordStore::kSchemaVersion) + ".sqlite");
-    if (std::filesystem::exists(store)) {
-        return store;
-    }
-    std::filesystem::create_directories(store.parent_path());
-    const std::filesystem::path making = store.string() + ".making";
-    std::filesystem::remove(making);
-    {
-        velanto::RecordStore records(making);
-        for (int download = 0; download < kDownloads; ++download) {
-            const auto image = velanto::GenerateDump(
-                {velanto::kMaxRecords, static_cast<std::uint16_t>(1 + download % 5), std::uint32_t(download + 1)});
-            velanto::MemoryRecordTable rows;
-            velanto::DecodeDump(image, rows);
-            records.Import({"bench", "bench", image}, rows);
-        }
-    }
-    std::filesystem::remove(making.string() + "-wal");
-    std::filesystem::remove(making.string() + "-shm");
-    std::filesystem::rename(making, store);
-    return store;
-}
-
+using velanto::bench::MillionRecordStore;
 using velanto::bench::PaintCounter;
 
 void BM_StartToFirstRowsPainted(benchmark::State& state) {
