@@ -80,6 +80,8 @@ ALTER TABLE records_in_date_order RENAME TO records;
 -- A program's records are found and listed from this index alone, without a look into the table for each.
 CREATE INDEX records_by_program
     ON records (program, date, time, detector, test, rlu, lower, upper, verdict, calendar_valid);
+-- The detectors a store holds, found without reading every record.
+CREATE INDEX records_by_detector ON records (detector);
 )";
 
 // The steps from each version to the next; step k makes version k + 1.
@@ -373,7 +375,7 @@ std::vector<ProgramTally> RecordStore::Programs(std::optional<std::int64_t> dete
 }
 
 std::vector<std::int64_t> RecordStore::Detectors() {
-    // Hops from one detector to the next through the identity's index instead of reading every record.
+    // Hops from one detector to the next through their index instead of reading every record.
     SqliteStatement query = m_database.Prepare(
         "WITH RECURSIVE d (detector) AS (SELECT min(detector) FROM records UNION ALL"
         " SELECT (SELECT min(detector) FROM records WHERE detector > d.detector) FROM d"
