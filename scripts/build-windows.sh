@@ -145,7 +145,7 @@ gtest_prefix=$built_prefix
 # velanto itself: velanto.exe with its help book, velanto-records.exe and velanto-dump.exe, each
 # linked statically.
 echo "build-windows: configuring velanto in $out"
-nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+nice cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_UNITY_BUILD=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELANTO_TESTS=ON -DVELANTO_BENCH=OFF \
     -DCMAKE_FIND_PACKAGE_PREFER_CONFIG=ON -DwxWidgets_DIR="$wx_prefix/lib/cmake/wxWidgets" \
     -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \

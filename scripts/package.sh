@@ -16,7 +16,7 @@ mkdir -p out
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 flags() { dpkg-buildflags --get "$1"; }
 ldflags=$(flags LDFLAGS)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_UNITY_BUILD=ON \
     -DCMAKE_C_FLAGS="$(flags CPPFLAGS) $(flags CFLAGS)" -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" \
     -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" -DVELANTO_TESTS=OFF -DVELANTO_BENCH=OFF \
