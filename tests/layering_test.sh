@@ -12,10 +12,12 @@ declare -A may_include=(
     [transfer]="os serial dump"
     [export]="os dump"
     [store]="os dump"
+    [chart]=""
+    [report]="os dump store chart"
     [app]="os serial dump transfer export wx"
     [tools]="os dump serial"
-    [records]="os serial dump transfer store export"
-    [records_ui]="os store records wx"
+    [records]="os serial dump transfer store export chart report"
+    [records_ui]="os store chart report records wx"
     [xlsdriver]=""
 )
 

@@ -169,11 +169,29 @@ move_focus() {
     settle
     must "no box stands over the dialog" only_the_dialog_shown
     xdotool windowfocus --sync "$main_window"
-    while [ "$from" -lt "$to" ]; do xdotool key Tab; from=$((from + 1)); done
-    while [ "$from" -gt "$to" ]; do xdotool key shift+Tab; from=$((from - 1)); done
+    walk_focus "$from" "$to"
     focus=$1
 }
+walk_focus() {
+    local from=$1 to=$2
+    while [ "$from" -lt "$to" ]; do xdotool key Tab; from=$((from + 1)); done
+    while [ "$from" -gt "$to" ]; do xdotool key shift+Tab; from=$((from - 1)); done
+}
 press() { move_focus "$1"; xdotool key Return; }
+# Presses the control named, then at once moves to the second and presses the key given, with no wait
+# for velanto between them: they reach it while what the first began still runs, however loaded the
+# machine that would make a wait outlast it.
+press_then() {
+    local from to i
+    press "$1"
+    for i in "${!tab_row[@]}"; do
+        [ "${tab_row[$i]}" = "$1" ] && from=$i
+        [ "${tab_row[$i]}" = "$2" ] && to=$i
+    done
+    walk_focus "$from" "$to"
+    xdotool key "$3"
+    focus=$2
+}
 
 # Takes a picture of the top of the dialog, where the record list is: $work/$1.png and its raw pixels.
 snap_list() {

@@ -1,0 +1,3 @@
+#include "chart/axis.h"
+
+namespace velanto {}  // namespace velanto

@@ -1,0 +1,3 @@
+#include "chart/chart_time.h"
+
+namespace velanto {}  // namespace velanto

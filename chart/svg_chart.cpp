@@ -1,0 +1,3 @@
+#include "chart/svg_chart.h"
+
+namespace velanto {}  // namespace velanto

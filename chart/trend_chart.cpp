@@ -1,0 +1,3 @@
+#include "chart/trend_chart.h"
+
+namespace velanto {}  // namespace velanto

@@ -1,0 +1,3 @@
+#include "report/html_report.h"
+
+namespace velanto {}  // namespace velanto

@@ -1,0 +1,3 @@
+#include "report/program_summary.h"
+
+namespace velanto {}  // namespace velanto

@@ -1,0 +1,3 @@
+#include "report/trend_data.h"
+
+namespace velanto {}  // namespace velanto
