@@ -181,7 +181,7 @@ TimeStep TimeStepFor(ChartTime from, ChartTime to, int most) {
 }  // namespace
 
 std::vector<Tick> LinearTicks(double low, double high, int most) {
-    if (most < 1 || !std::isfinite(low) || !std::isfinite(high)) {
+    if (most < 1 || !std::isfinite(high - low)) {
         return {};
     }
     if (low > high) {

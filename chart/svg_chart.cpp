@@ -70,7 +70,8 @@ std::string MarkerPathOf(const TrendScene& scene, Verdict verdict) {
         if (marker.verdict != verdict) {
             continue;
         }
-        const long x = TenthsOf(marker.at.x), y = TenthsOf(marker.at.y) - (triangle ? 40 : 0);
+        // Whole pixels: a marker is 7 pixels wide, and a tenth more would cost a report a quarter of its size.
+        const long x = std::lround(marker.at.x) * 10, y = (std::lround(marker.at.y) - (triangle ? 4 : 0)) * 10;
         path += path.empty() ? 'M' : 'm';
         AppendPair(path, path.size() == 1 ? x : x - lastX, path.size() == 1 ? y : y - lastY);
         path += triangle ? "l4 7h-8z" : "h0";

@@ -160,6 +160,28 @@ std::vector<Marker> MarkersOf(std::span<const TrendPoint> byTime, const Scale& x
     return markers;
 }
 
+// A run whose limit changed many times within a pixel's width (two detectors' settings taking turns, say)
+// keeps, for each such place, where the line comes in, its lowest and highest point, and where it goes on:
+// the same drawing, in a few corners a column.
+std::vector<PixelPoint> WithinPixelColumns(const std::vector<PixelPoint>& run) {
+    std::vector<PixelPoint> thinned;
+    for (std::size_t first = 0, last = 0; first < run.size(); first = last + 1) {
+        double top = run[first].y, bottom = run[first].y;
+        for (last = first; last + 1 < run.size() && std::floor(run[last + 1].x) == std::floor(run[first].x); ++last) {
+            top = std::min(top, run[last + 1].y);
+            bottom = std::max(bottom, run[last + 1].y);
+        }
+        if (last - first < 4) {
+            thinned.insert(thinned.end(), run.begin() + static_cast<std::ptrdiff_t>(first),
+                           run.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+        } else {
+            const double x = run[first].x;
+            thinned.insert(thinned.end(), {run[first], {x, top}, {x, bottom}, {x, run[last].y}});
+        }
+    }
+    return thinned;
+}
+
 // A limit as step lines: held from the plot's left edge until the first result that was judged by another
 // value, then stepping to it, on to the right edge. A limit the axis cannot show (0 on a logarithmic axis)
 // breaks the line.
@@ -170,7 +192,7 @@ std::vector<std::vector<PixelPoint>> LimitLineOf(std::span<const TrendPoint> byT
     auto finishRun = [&](double atX) {
         if (!run.empty()) {
             run.push_back({atX, run.back().y});
-            runs.push_back(std::move(run));
+            runs.push_back(WithinPixelColumns(run));
             run.clear();
         }
     };

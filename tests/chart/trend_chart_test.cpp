@@ -93,6 +93,22 @@ TEST(TrendLayout, StepsEachLimitWhereTheResultsWereJudgedByAnother) {
     }
 }
 
+TEST(TrendLayout, DrawsLimitsTakingTurnsInAFewCornersAPixel) {
+    std::vector<TrendPoint> points;
+    for (int i = 0; i < 20000; ++i) {
+        points.push_back({kFirstResult + i * 60, 50, 0, i % 2 == 0 ? 100 : 300, Verdict::Pass, i});
+    }
+    const TrendScene scene = LayOutTrend(points, kView);
+    ASSERT_EQ(scene.upperLimit.size(), 1u);
+    EXPECT_LT(scene.upperLimit[0].size(), 4 * static_cast<std::size_t>(scene.plotRight - scene.plotLeft + 2));
+    double top = scene.plotBottom, bottom = scene.plotTop;
+    for (const PixelPoint& corner : scene.upperLimit[0]) {
+        top = std::min(top, corner.y);
+        bottom = std::max(bottom, corner.y);
+    }
+    EXPECT_LT(top, bottom - 50);  // both limits still drawn
+}
+
 TEST(TrendLayout, PutsResultsOfNoRluAtTheLogarithmicAxisFoot) {
     const std::vector<TrendPoint> points{PointAt(kFirstResult, 0, Verdict::Pass, 1),
                                          PointAt(kFirstResult + 60, 0, Verdict::Pass, 2),
