@@ -24,7 +24,11 @@ std::string Escaped(std::string_view text) {
             case '<': escaped += "&lt;"; break;
             case '>': escaped += "&gt;"; break;
             case '"': escaped += "&quot;"; break;
-            default: escaped += c;
+            default:
+                // Control characters other than white space are no XML at all.
+                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') {
+                    escaped += c;
+                }
         }
     }
     return escaped;

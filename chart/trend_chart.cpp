@@ -309,7 +309,8 @@ TrendScene LayOutTrend(std::span<const TrendPoint> points, const TrendView& view
     for (const Tick& tick : rlu.ticks) {
         widestRluLabel = std::max(widestRluLabel, TextWidth(tick.label));
     }
-    scene.plotLeft = kLineHeight + widestRluLabel + kTickGap;
+    // Room for the RLU labels, and for half the first time label, centred on the plot's left edge.
+    scene.plotLeft = std::max(kLineHeight + widestRluLabel + kTickGap, kWidestTimeLabel * kCharWidth / 2 + 2);
     scene.plotRight = std::max(scene.plotLeft + 1, view.size.width - kWidestTimeLabel * kCharWidth / 2);
     scene.binned = static_cast<double>(scene.results) > (scene.plotRight - scene.plotLeft) / kMarkerPixels;
     scene.note = NoteOf(scene.results, scene.binned, offAxis);
