@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace velanto {
 namespace {
@@ -14,8 +14,12 @@ constexpr double kCharWidth = 0.6 * kChartFontPixels;  // an average character o
 constexpr double kMarkerPixels = 7;                    // a marker's width, and a bin's
 constexpr double kTickGap = 0.5 * kChartFontPixels;
 constexpr double kLineHeight = 1.4 * kChartFontPixels;
+constexpr double kTopMargin = 1.8 * kChartFontPixels;  // the legend's line
+constexpr double kTimeLabels = kTickGap + kLineHeight;
 constexpr int kWidestTimeLabel = 11;  // "03-12 14:30"
 constexpr std::int64_t kOneMomentPadding = 30 * 60;
+// Larger than any screen or page, small enough that the bins of a chart stay a few megabytes at most.
+constexpr double kLargestSide = 20000;
 
 double TextWidth(const std::string& text) { return static_cast<double>(text.size()) * kCharWidth; }
 
@@ -275,6 +279,24 @@ std::vector<AxisMark> MarksOf(const std::vector<Tick>& ticks, const Scale& scale
     return marks;
 }
 
+double SideOf(double pixels) { return std::isfinite(pixels) ? std::clamp(pixels, 0.0, kLargestSide) : 0; }
+
+// The plot within the margins: the legend above, the RLU title and labels to the left (and half the first time
+// label), the time labels below and, when there is something to say, a note under them.
+void PlaceThePlot(TrendScene& scene, const std::vector<Tick>& rluTicks, std::size_t offAxis) {
+    double widestRluLabel = 0;
+    for (const Tick& tick : rluTicks) {
+        widestRluLabel = std::max(widestRluLabel, TextWidth(tick.label));
+    }
+    scene.plotTop = kTopMargin;
+    scene.plotLeft = std::max(kLineHeight + widestRluLabel + kTickGap, kWidestTimeLabel * kCharWidth / 2 + 2);
+    scene.plotRight = std::max(scene.plotLeft + 1, scene.size.width - kWidestTimeLabel * kCharWidth / 2);
+    scene.binned = static_cast<double>(scene.results) > (scene.plotRight - scene.plotLeft) / kMarkerPixels;
+    scene.note = NoteOf(scene.results, scene.binned, offAxis);
+    scene.plotBottom =
+        std::max(scene.plotTop + 1, scene.size.height - kTimeLabels - (scene.note.empty() ? 0 : kLineHeight));
+}
+
 }  // namespace
 
 MarkerStyle StyleOf(Verdict verdict) {
@@ -288,7 +310,7 @@ MarkerStyle StyleOf(Verdict verdict) {
 
 TrendScene LayOutTrend(std::span<const TrendPoint> points, const TrendView& view) {
     TrendScene scene;
-    scene.size = view.size;
+    scene.size = {SideOf(view.size.width), SideOf(view.size.height)};
     const Period period = PeriodOf(points, view);
     scene.from = period.axisFrom, scene.to = period.axisTo;
 
@@ -296,26 +318,11 @@ TrendScene LayOutTrend(std::span<const TrendPoint> points, const TrendView& view
     const std::span<const TrendPoint> byTime = ShownByTime(points, period, sorted);
     scene.results = byTime.size();
     const RluRange range = RluRangeOf(byTime);
-    const std::size_t offAxis = view.logarithmic ? range.notPositive : 0;
-
-    // The margins hold the legend above, the RLU title and labels to the left, the time labels and a note
-    // below; the RLU ticks are chosen as though the note were there, so that both passes agree.
-    scene.plotTop = 1.8 * kChartFontPixels;
-    const double timeLabels = kTickGap + kLineHeight;
+    // The RLU ticks are chosen as though a note took its line below the plot, so that they fit either way.
     const int rluMost = std::max(
-        2, static_cast<int>((view.size.height - scene.plotTop - timeLabels - kLineHeight) / (2.5 * kChartFontPixels)));
+        2, static_cast<int>((scene.size.height - kTopMargin - kTimeLabels - kLineHeight) / (2.5 * kChartFontPixels)));
     const RluAxis rlu = RluAxisOf(range, view.logarithmic, rluMost);
-    double widestRluLabel = 0;
-    for (const Tick& tick : rlu.ticks) {
-        widestRluLabel = std::max(widestRluLabel, TextWidth(tick.label));
-    }
-    // Room for the RLU labels, and for half the first time label, centred on the plot's left edge.
-    scene.plotLeft = std::max(kLineHeight + widestRluLabel + kTickGap, kWidestTimeLabel * kCharWidth / 2 + 2);
-    scene.plotRight = std::max(scene.plotLeft + 1, view.size.width - kWidestTimeLabel * kCharWidth / 2);
-    scene.binned = static_cast<double>(scene.results) > (scene.plotRight - scene.plotLeft) / kMarkerPixels;
-    scene.note = NoteOf(scene.results, scene.binned, offAxis);
-    scene.plotBottom =
-        std::max(scene.plotTop + 1, view.size.height - timeLabels - (scene.note.empty() ? 0 : kLineHeight));
+    PlaceThePlot(scene, rlu.ticks, view.logarithmic ? range.notPositive : 0);
 
     const Scale x =
         Scale::Linear(static_cast<double>(scene.from), static_cast<double>(scene.to), scene.plotLeft, scene.plotRight);

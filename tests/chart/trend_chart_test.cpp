@@ -121,7 +121,7 @@ TEST(TrendLayout, PutsResultsOfNoRluAtTheLogarithmicAxisFoot) {
     EXPECT_EQ(LayOutTrend(points, kView).note, "");
 }
 
-TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentOrNone) {
+TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentNoneOrAnOddSize) {
     std::vector<TrendPoint> points{PointAt(kFirstResult, 100, Verdict::Pass, 1),
                                    PointAt(kFirstResult + kOneHour, 200, Verdict::Pass, 2),
                                    PointAt(kFirstResult + 5 * kOneHour, 300, Verdict::Failed, 3)};
@@ -141,6 +141,13 @@ TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentOrNone) {
     const TrendScene none = LayOutTrend({}, kView);
     EXPECT_EQ(none.note, "No results in this period");
     EXPECT_TRUE(none.markers.empty());
+
+    for (ChartSize size : {ChartSize{std::nan(""), -5}, ChartSize{1e12, 1e12}, ChartSize{0, 0}}) {
+        const TrendScene odd = LayOutTrend(points, {size, true, std::nullopt, std::nullopt});
+        ASSERT_FALSE(odd.markers.empty());
+        EXPECT_EQ(odd.markers.back().key, 3);  // the Failed one, however small the plot
+        EXPECT_TRUE(std::isfinite(odd.markers[0].at.x) && std::isfinite(odd.markers[0].at.y));
+    }
 }
 
 TEST(TrendLayout, FindsTheKeyNearAPointAndTheTimeUnderTheMouse) {
