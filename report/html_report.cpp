@@ -231,7 +231,9 @@ std::string HtmlReportOf(RecordStore& store, const ReportRequest& request) {
     std::vector<ProgramSummary> summaries = SummarizePrograms(store, PeriodOf(request));
     std::erase_if(summaries, [&request](const ProgramSummary& summary) { return !Wanted(request, summary.program); });
     const std::string title = request.title.empty() ? "velanto records" : request.title;
-    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<meta "
+           "http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src "
+           "'unsafe-inline'\">\n<title>" +
            HtmlEscaped(title + ", results " + PeriodText(request, period)) + "</title>\n<style>\n" +
            std::string(kStyle) + "</style>\n</head>\n<body>\n" +
            HeaderOf(request, period, DownloadsOf(store, request)) + SummaryOf(summaries) +
