@@ -23,7 +23,7 @@ p { margin: 2pt 0 }
 table { border-collapse: collapse; width: 100%; font-size: 8.5pt; margin: 4pt 0 }
 th, td { border: 0.5pt solid #777; padding: 2pt 4pt; text-align: left; vertical-align: top }
 th { background: #eee }
-.n { text-align: right }
+.n { text-align: right; white-space: nowrap }
 thead { display: table-header-group }
 tr, figure { break-inside: avoid }
 .sha { font-family: "DejaVu Sans Mono", monospace; font-size: 7.5pt; word-break: break-all }
@@ -32,8 +32,15 @@ figure { margin: 0 0 10pt }
 figcaption { font-size: 9pt; font-weight: bold; margin: 0 0 2pt }
 figure svg { width: 100%; height: auto }
 .failures td { height: 9mm }
+.failures td:nth-child(-n+5) { white-space: nowrap }
 .failures td.sign { width: 24% }
 )";
+
+// The page's policy forbids it every load from outside itself: a browser refuses, and says so, whatever a
+// report might ever come to name, and the report stays whole wherever it is sent.
+constexpr std::string_view kHead =
+    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n";
 
 constexpr ChartSize kChartSize{680, 260};
 // Results spanning more decades than this are drawn on a logarithmic axis, where the low ones still show.
@@ -231,11 +238,8 @@ std::string HtmlReportOf(RecordStore& store, const ReportRequest& request) {
     std::vector<ProgramSummary> summaries = SummarizePrograms(store, PeriodOf(request));
     std::erase_if(summaries, [&request](const ProgramSummary& summary) { return !Wanted(request, summary.program); });
     const std::string title = request.title.empty() ? "velanto records" : request.title;
-    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<meta "
-           "http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src "
-           "'unsafe-inline'\">\n<title>" +
-           HtmlEscaped(title + ", results " + PeriodText(request, period)) + "</title>\n<style>\n" +
-           std::string(kStyle) + "</style>\n</head>\n<body>\n" +
+    return std::string(kHead) + "<title>" + HtmlEscaped(title + ", results " + PeriodText(request, period)) +
+           "</title>\n<style>\n" + std::string(kStyle) + "</style>\n</head>\n<body>\n" +
            HeaderOf(request, period, DownloadsOf(store, request)) + SummaryOf(summaries) +
            TrendsOf(request, period, summaries) + FailuresOf(period.failures) + "</body>\n</html>\n";
 }

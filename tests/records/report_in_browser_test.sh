@@ -34,7 +34,7 @@ grep -E ':CONSOLE|net::ERR_|Content Security Policy' "$work/browser.log"
 check "the page loads without a console message" test "$(grep -cE ':CONSOLE|net::ERR_|Content Security Policy' \
     "$work/browser.log")" = 0
 pdfinfo "$work/report.pdf" > "$work/pdfinfo.txt"
-check "the report is printed on A4" grep -qE '^Page size: +595\.[0-9]* x 841\.[0-9]* pts' "$work/pdfinfo.txt"
+check "the report is printed on A4" grep -qE '^Page size: +59[45]\.[0-9]* x 841\.[0-9]* pts' "$work/pdfinfo.txt"
 check "on more than one page" test "$(sed -nE 's/^Pages: +//p' "$work/pdfinfo.txt")" -gt 1
 
 pdftotext -layout "$work/report.pdf" "$work/report.txt"
