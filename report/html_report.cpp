@@ -23,7 +23,8 @@ p { margin: 2pt 0 }
 table { border-collapse: collapse; width: 100%; font-size: 8.5pt; margin: 4pt 0 }
 th, td { border: 0.5pt solid #777; padding: 2pt 4pt; text-align: left; vertical-align: top }
 th { background: #eee }
-.n { text-align: right; white-space: nowrap }
+.n { text-align: right }
+td.n { white-space: nowrap }
 thead { display: table-header-group }
 tr, figure { break-inside: avoid }
 .sha { font-family: "DejaVu Sans Mono", monospace; font-size: 7.5pt; word-break: break-all }
@@ -179,13 +180,11 @@ bool WantsLogarithmicAxis(const std::vector<TrendPoint>& points) {
 std::string FigureOf(std::int64_t program, const std::string& name, const TrendData& trend) {
     const bool logarithmic = WantsLogarithmicAxis(trend.points);
     const TrendScene scene = LayOutTrend(trend.points, TrendView{kChartSize, logarithmic, {}, {}});
-    std::string html = "<figure><figcaption>" + HtmlEscaped("Program " + std::to_string(program) + ": " + name) +
+    std::string html = "<figure><figcaption>" +
+                       HtmlEscaped("Program " + std::to_string(program) + (name.empty() ? "" : ": " + name)) +
                        (logarithmic ? " (RLU on a logarithmic axis: the results span more than two decades)"
                                     : " (RLU on a linear axis)") +
                        "</figcaption>\n" + SvgOf(scene) + "\n";
-    if (!scene.note.empty()) {
-        html += "<p class=\"note\">" + HtmlEscaped(scene.note) + "</p>\n";
-    }
     if (trend.withoutCalendar > 0) {
         html += "<p class=\"note\">" + std::to_string(trend.withoutCalendar) +
                 " results with a date or time that is no calendar value are not drawn.</p>\n";
