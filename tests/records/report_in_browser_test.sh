@@ -52,6 +52,16 @@ printed_failures=$(sed -n '/^ *Failures *$/,$p' "$work/report.txt" |
     grep -cE '^ *[0-9]{4}-[0-9]{2}-[0-9]{2} +[0-9]{2}:[0-9]{2} ')
 check "the printed failures are the period's ($failed)" test "$printed_failures" = "$failed"
 
+# The printed Failed markers (the charts' red, #c2182b): at 72 dots an inch each covers some 20 to 40 dots,
+# so fewer than 5 a failure means that failures are missing from the print, where the legends' 12 markers
+# alone would make some 400.
+pdftoppm -r 72 -png "$work/report.pdf" "$work/page"
+red_dots=$(for page in "$work"/page-*.png; do
+    convert "$page" -fuzz 20% -fill black +opaque '#c2182b' -fill white -opaque '#c2182b' \
+        -format '%[fx:int(mean * w * h + 0.5)]\n' info:
+done | awk '{ dots += $1 } END { print dots + 0 }')
+check "the print shows the failures' markers ($red_dots red dots)" test "$red_dots" -ge $((5 * failed))
+
 # Every chart, cut out of the page, parses as XML.
 perl -0777 -ne 'my $n = 0; while (/(<svg\b.*?<\/svg>)/sg) { open(my $f, ">", "'"$work"'/chart" . ++$n . ".svg");
     print $f $1; close($f) }' "$work/report.html"
