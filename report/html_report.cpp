@@ -34,7 +34,7 @@ figcaption { font-size: 9pt; font-weight: bold; margin: 0 0 2pt }
 figure svg { width: 100%; height: auto }
 .failures td { height: 9mm }
 .failures td:nth-child(-n+5) { white-space: nowrap }
-.failures td.sign { width: 24% }
+.failures .sign { width: 18% }
 )";
 
 // The page's policy forbids it every load from outside itself: a browser refuses, and says so, whatever a
