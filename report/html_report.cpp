@@ -199,6 +199,9 @@ std::string TrendsOf(const ReportRequest& request, const PeriodResults& period,
         names[summary.program] = summary.name;
     }
     std::string html = "<h2>Trends</h2>\n";
+    if (period.trends.empty() && request.programs.empty()) {
+        html += "<p>No results in this period.</p>\n";
+    }
     for (const auto& [program, trend] : period.trends) {
         html += FigureOf(program, names[program], trend);
     }
