@@ -64,10 +64,14 @@ void AppendPair(std::string& path, long dx, long dy) {
     path += TenthsText(dy);
 }
 
-// Every marker of a verdict in one path: circles and squares as zero-length strokes with round or square
-// caps, triangles as filled outlines, each a move relative to the one before to keep the report small.
+// Every marker of a verdict in one path: circles as zero-length strokes with round caps, triangles and
+// squares as filled outlines (browsers leave a zero-length stroke with square caps unpainted), each a move
+// relative to the one before to keep the report small.
 std::string MarkerPathOf(const TrendScene& scene, Verdict verdict) {
-    const bool triangle = StyleOf(verdict).shape == MarkerShape::Triangle;
+    const MarkerShape shape = StyleOf(verdict).shape;
+    const long dx = shape == MarkerShape::Square ? -3 : 0;
+    const long dy = shape == MarkerShape::Circle ? 0 : shape == MarkerShape::Square ? -3 : -4;
+    const char* outline = shape == MarkerShape::Circle ? "h0" : shape == MarkerShape::Square ? "h6v6h-6z" : "l4 7h-8z";
     std::string path;
     long lastX = 0, lastY = 0;
     for (const Marker& marker : scene.markers) {
@@ -75,10 +79,10 @@ std::string MarkerPathOf(const TrendScene& scene, Verdict verdict) {
             continue;
         }
         // Whole pixels: a marker is 7 pixels wide, and a tenth more would cost a report a quarter of its size.
-        const long x = std::lround(marker.at.x) * 10, y = (std::lround(marker.at.y) - (triangle ? 4 : 0)) * 10;
+        const long x = (std::lround(marker.at.x) + dx) * 10, y = (std::lround(marker.at.y) + dy) * 10;
         path += path.empty() ? 'M' : 'm';
         AppendPair(path, path.size() == 1 ? x : x - lastX, path.size() == 1 ? y : y - lastY);
-        path += triangle ? "l4 7h-8z" : "h0";
+        path += outline;
         lastX = x, lastY = y;
     }
     return path;
@@ -91,7 +95,6 @@ std::string MarkerElementOf(const std::string& path, Verdict verdict) {
         case MarkerShape::Circle:
             return "<path d=\"" + path + "\" stroke=\"" + colour + "\" stroke-width=\"7\" stroke-linecap=\"round\"/>";
         case MarkerShape::Square:
-            return "<path d=\"" + path + "\" stroke=\"" + colour + "\" stroke-width=\"6\" stroke-linecap=\"square\"/>";
         case MarkerShape::Triangle: return "<path d=\"" + path + "\" fill=\"" + colour + "\"/>";
     }
     return {};
