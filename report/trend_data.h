@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "chart/trend_chart.h"
@@ -14,5 +15,7 @@ struct TrendData {
     std::size_t withoutCalendar = 0;  // a date or time that is no calendar value: not drawn, but counted
 };
 TrendData TrendOf(RecordStore& store, const RecordFilter& filter);
+// One record as a point of a trend; nothing when its date or time is no calendar value.
+std::optional<TrendPoint> TrendPointOf(const ListedRecord& listed);
 
 }  // namespace velanto

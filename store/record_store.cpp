@@ -84,12 +84,23 @@ CREATE INDEX records_by_program
 CREATE INDEX records_by_detector ON records (detector);
 )";
 
+// Version 3: settings the lab shares through the store, such as its title on reports.
+constexpr std::string_view kSettings = R"(
+CREATE TABLE settings (
+    name TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
+)";
+
 // The steps from each version to the next; step k makes version k + 1.
-constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIdentityInDateOrder};
+constexpr std::array<std::string_view, RecordStore::kSchemaVersion> kMigrations = {kFirstTables, kIdentityInDateOrder,
+                                                                                   kSettings};
+
+constexpr std::string_view kLabTitleSetting = "lab title";
 
 constexpr std::string_view kListedColumns =
     "SELECT r.detector, r.test, r.date, r.time, r.program, r.rlu, r.lower, r.upper, r.verdict, r.calendar_valid, "
-    "coalesce(own.name, every.name, '') FROM records r "
+    "coalesce(own.name, every.name, ''), r.id FROM records r "
     "LEFT JOIN program_names own ON own.detector = r.detector AND own.program = r.program "
     "LEFT JOIN program_names every ON every.detector = -1 AND every.program = r.program";
 
@@ -313,7 +324,7 @@ void RecordStore::ForEachRecord(const RecordFilter& filter, const std::function<
                                                " ORDER BY r.date, r.time, r.detector, r.test");
     BindConditions(query, filter);
     while (query.Step()) {
-        take({KeptRecordAt(query), query.Text(10)});
+        take({KeptRecordAt(query), query.Text(10), query.Number(11)});
     }
 }
 
@@ -354,7 +365,7 @@ std::vector<ListedRecord> RecordStore::RecordsOf(std::span<const std::int64_t> k
     for (const std::int64_t key : keys) {
         query.Bind(1, key);
         if (query.Step()) {
-            records.push_back({KeptRecordAt(query), query.Text(10)});
+            records.push_back({KeptRecordAt(query), query.Text(10), query.Number(11)});
         }
         query.Reset();
     }
@@ -385,6 +396,42 @@ std::vector<std::int64_t> RecordStore::Detectors() {
         detectors.push_back(query.Number(0));
     }
     return detectors;
+}
+
+std::vector<CoveredDownload> RecordStore::DownloadsCovering(const RecordFilter& filter) {
+    SqliteStatement query = m_database.Prepare(
+        "SELECT d.id, d.imported_at, d.source, d.image_sha256 FROM downloads d"
+        " WHERE d.id IN (SELECT r.download_id FROM records r" +
+        ConditionsOf(filter) + ") ORDER BY d.id");
+    BindConditions(query, filter);
+    std::vector<CoveredDownload> downloads;
+    while (query.Step()) {
+        downloads.push_back({query.Number(0), query.Text(1), query.Text(2),
+                             query.IsNull(3) ? std::nullopt : std::optional(query.Text(3))});
+    }
+    return downloads;
+}
+
+std::string RecordStore::LabTitle() {
+    SqliteStatement query = m_database.Prepare("SELECT value FROM settings WHERE name = ?");
+    query.Bind(1, kLabTitleSetting);
+    return query.Step() ? query.Text(0) : std::string();
+}
+
+void RecordStore::SetLabTitle(std::string_view title) {
+    if (m_importRefusal) {
+        throw StoreError(*m_importRefusal + ": the lab's title cannot be set in it");
+    }
+    // An update, else an insert: plain SQL that every database takes, where an upsert is each one's own.
+    SqliteTransaction transaction(m_database);
+    m_database.Prepare("UPDATE settings SET value = ? WHERE name = ?").Bind(1, title).Bind(2, kLabTitleSetting).Run();
+    if (m_database.ChangedRows() == 0) {
+        m_database.Prepare("INSERT INTO settings (name, value) VALUES (?, ?)")
+            .Bind(1, kLabTitleSetting)
+            .Bind(2, title)
+            .Run();
+    }
+    transaction.Commit();
 }
 
 std::vector<std::string> RecordStore::Verify() {

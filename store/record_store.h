@@ -37,6 +37,15 @@ struct RecordFilter {
 struct ListedRecord {
     KeptRecord record;
     std::string programName;
+    std::int64_t key = 0;  // its row in the store, as RecordSelection and the charts name it
+};
+
+// A download that brought records a filter covers, as a report names it.
+struct CoveredDownload {
+    std::int64_t id = 0;
+    std::string importedAt;                  // UTC, "YYYY-MM-DDThh:mm:ssZ"
+    std::string source;                      // as DownloadOrigin's
+    std::optional<std::string> imageSha256;  // hex; nothing for a file import, which keeps no image
 };
 
 // The records a filter covers, in list order, as row keys to fetch a screenful at a time, with their tally.
@@ -79,7 +88,7 @@ struct ImportCounts {
 class RecordStore {
 public:
     using Access = SqliteDatabase::Access;
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     // Opens the records database `file`; with ReadWrite, one is made when the file is absent or empty, and
     // an older one is brought up to this version. Throws StoreError, leaving the file as it was, when it is
@@ -105,6 +114,12 @@ public:
     std::vector<ProgramTally> Programs(std::optional<std::int64_t> detector = {});
     // The detectors with records, by number.
     std::vector<std::int64_t> Detectors();
+    // The downloads, by id, that brought at least one of the records `filter` covers.
+    std::vector<CoveredDownload> DownloadsCovering(const RecordFilter& filter);
+    // The lab's title, shared by everyone who uses the store; empty when none was set.
+    std::string LabTitle();
+    // Throws StoreError with ImportRefusal's reason when the store may not be written.
+    void SetLabTitle(std::string_view title);
     // Decodes every kept image again and checks that its records are all kept and equal, and checks the
     // file itself; what differs, one line each, or nothing when all holds.
     std::vector<std::string> Verify();

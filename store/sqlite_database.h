@@ -78,6 +78,7 @@ public:
     void Reset();
     std::int64_t Number(int column) const { return sqlite3_column_int64(m_handle.get(), column); }
     std::string Text(int column) const { return std::string(TextView(column)); }
+    bool IsNull(int column) const { return sqlite3_column_type(m_handle.get(), column) == SQLITE_NULL; }
     // The text of `column`, valid until the next Step or Reset.
     std::string_view TextView(int column) const;
     std::string Blob(int column) const;

@@ -9,6 +9,7 @@
 #include "store/csv_export.h"
 #include "store/kept_record.h"
 #include "store/record_store.h"
+#include "store/sha256.h"
 #include "tests/scratch_folder.h"
 #include "tools/dump_generator.h"
 
@@ -227,6 +228,8 @@ TEST_F(Store, TheListsSelectionHoldsTheFilteredRecordsInOrderWithTheirTally) {
         ASSERT_EQ(fetched.size(), listed.size());
         for (std::size_t at = 0; at < listed.size(); ++at) {
             ASSERT_EQ(fetched[at].record, listed[at].record) << "row " << at;
+            ASSERT_EQ(fetched[at].key, selection.keys[at]) << "row " << at;
+            ASSERT_EQ(listed[at].key, selection.keys[at]) << "row " << at;
         }
     }
     EXPECT_EQ(store.Select(filters[2]).keys.size(), 700u);
@@ -236,6 +239,75 @@ TEST_F(Store, TheListsSelectionHoldsTheFilteredRecordsInOrderWithTheirTally) {
         tallied += tally.records;
     }
     EXPECT_EQ(tallied, 2200u);
+}
+
+TEST_F(Store, TheDownloadsCoveringAFilterAreThoseThatBroughtItsRecords) {
+    const DetectorDump first = GenerateDump({300, 5, 8}), second = GenerateDump({200, 6, 9});
+    RecordStore store(file);
+    store.Import(FromPort(first), Decoded(first));
+    store.Import({"atp06.txt", "1.0", {}}, Decoded(second));
+    RecordFilter onlyFirst, onlySecond, none;
+    onlyFirst.detector = 5;
+    onlySecond.detector = 6;
+    none.from = "2999-01-01";
+    const std::vector<CoveredDownload> both = store.DownloadsCovering({});
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].source, "COM1 (/dev/ttyUSB0)");
+    EXPECT_EQ(both[0].imageSha256, Sha256Hex(first));
+    EXPECT_EQ(both[0].importedAt.size(), 20u) << both[0].importedAt;
+    EXPECT_EQ(both[1].imageSha256, std::nullopt) << "a file import keeps no image";
+    ASSERT_EQ(store.DownloadsCovering(onlyFirst).size(), 1u);
+    EXPECT_EQ(store.DownloadsCovering(onlyFirst)[0].id, both[0].id);
+    EXPECT_EQ(store.DownloadsCovering(onlySecond)[0].source, "atp06.txt");
+    EXPECT_TRUE(store.DownloadsCovering(none).empty());
+}
+
+TEST_F(Store, TheLabsTitleIsKeptForEveryoneAndRefusedByAReadOnlyStore) {
+    EXPECT_EQ(RecordStore(file).LabTitle(), "");
+    RecordStore(file).SetLabTitle("Dairy <B> & Co");
+    RecordStore(file).SetLabTitle("Dairy \"Nord\" lab");
+    EXPECT_EQ(RecordStore(file).LabTitle(), "Dairy \"Nord\" lab");
+    RecordStore reader(file, RecordStore::Access::ReadOnly);
+    EXPECT_EQ(reader.LabTitle(), "Dairy \"Nord\" lab");
+    try {
+        reader.SetLabTitle("other");
+        ADD_FAILURE() << "a read-only store took a title";
+    } catch (const StoreError& error) {
+        EXPECT_NE(std::string(error.what()).find("open for reading only"), std::string::npos) << error.what();
+    }
+}
+
+// The tables of a store as version 2 made it, with one record and a program's name.
+constexpr const char* kVersion2Store = R"(
+PRAGMA application_id = 1447842371; PRAGMA user_version = 2;
+CREATE TABLE downloads (id INTEGER PRIMARY KEY, imported_at TEXT NOT NULL, source TEXT NOT NULL,
+    program_version TEXT NOT NULL, image BLOB, image_sha256 TEXT);
+CREATE TABLE records (id INTEGER PRIMARY KEY, detector INTEGER NOT NULL, test INTEGER NOT NULL, date TEXT NOT NULL,
+    time TEXT NOT NULL, program INTEGER NOT NULL, rlu INTEGER NOT NULL, lower INTEGER NOT NULL,
+    upper INTEGER NOT NULL, verdict TEXT NOT NULL CHECK (verdict IN ('Pass', 'Caution', 'Failed')),
+    calendar_valid INTEGER NOT NULL, download_id INTEGER NOT NULL REFERENCES downloads (id),
+    UNIQUE (date, time, detector, test, program, rlu));
+CREATE TABLE program_names (detector INTEGER NOT NULL, program INTEGER NOT NULL, name TEXT NOT NULL,
+    PRIMARY KEY (detector, program));
+INSERT INTO downloads VALUES (1, '2026-01-02T03:04:05Z', 'atp00.txt', '1.0', NULL, NULL);
+INSERT INTO records VALUES (7, 1, 1, '2026-01-02', '08:00', 3, 120, 0, 150, 'Pass', 1, 1);
+INSERT INTO program_names VALUES (-1, 3, 'slicer');
+)";
+
+TEST_F(Store, AStoreOfVersion2GainsItsSettingsAndKeepsEverything) {
+    RunSql(file, kVersion2Store);
+    EXPECT_THROW(RecordStore(file, RecordStore::Access::ReadOnly), StoreError) << "it cannot take the update";
+    RecordStore store(file);
+    EXPECT_EQ(store.LabTitle(), "");
+    store.SetLabTitle("Dairy lab");
+    const std::int64_t key = 7;
+    const std::vector<ListedRecord> kept = store.RecordsOf(std::span(&key, 1));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].record.rlu, 120);
+    EXPECT_EQ(kept[0].programName, "slicer");
+    EXPECT_EQ(kept[0].key, 7);
+    RecordStore again(file, RecordStore::Access::ReadOnly);
+    EXPECT_EQ(again.LabTitle(), "Dairy lab");
 }
 
 }  // namespace
