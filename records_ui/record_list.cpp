@@ -110,8 +110,9 @@ bool RecordList::SelectKey(std::int64_t key) {
         return false;
     }
     const long row = static_cast<long>(at - m_selection.keys.begin());
-    for (long selected = GetFirstSelected(); selected != -1; selected = GetNextSelected(selected)) {
-        Select(selected, false);
+    for (long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); selected != -1;
+         selected = GetNextItem(selected, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        SetItemState(selected, 0, wxLIST_STATE_SELECTED);
     }
     SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     EnsureVisible(row);

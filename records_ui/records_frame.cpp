@@ -448,7 +448,9 @@ void RecordsFrame::MakeViewMenus(wxMenuBar& bar) {
         event.Enable(m_pages->Shows(ResultPages::kTrendPage) && m_pages->Trend().CanZoomBack());
     };
     Bind(wxEVT_UPDATE_UI, offerZoomBack, kZoomBack);
-    const auto offerWithTrend = [this](wxUpdateUIEvent& event) { event.Enable(m_pages->Shows(ResultPages::kTrendPage)); };
+    const auto offerWithTrend = [this](wxUpdateUIEvent& event) {
+        event.Enable(m_pages->Shows(ResultPages::kTrendPage));
+    };
     Bind(wxEVT_UPDATE_UI, offerWithTrend, kWholePeriod);
     const auto showLogarithmic = [this](wxUpdateUIEvent& event) { event.Check(m_pages->Trend().IsLogarithmic()); };
     Bind(wxEVT_UPDATE_UI, showLogarithmic, kLogarithmic);

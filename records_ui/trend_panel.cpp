@@ -177,7 +177,7 @@ void TrendPanel::DrawScene(wxGraphicsContext& context) const {
         grid.MoveToPoint(scene.plotLeft, mark.pixel);
         grid.AddLineToPoint(scene.plotRight, mark.pixel);
     }
-    context.SetPen(wxGraphicsPenInfo(wxColour(0xe4, 0xe4, 0xe4)).Width(1));
+    context.SetPen(context.CreatePen(wxGraphicsPenInfo(wxColour(0xe4, 0xe4, 0xe4)).Width(1)));
     context.StrokePath(grid);
 
     double width = 0, height = 0;
@@ -199,13 +199,13 @@ void TrendPanel::DrawScene(wxGraphicsContext& context) const {
                                              std::tuple(&scene.lowerLimit, kLowerLimitColour, kLowerLimitDash)}) {
         wxGraphicsPath line = context.CreatePath();
         AddRuns(line, *runs);
-        context.SetPen(LimitPen(colour, dash));
+        context.SetPen(context.CreatePen(LimitPen(colour, dash)));
         context.StrokePath(line);
     }
     DrawMarkers(context);
     context.PopState();
 
-    context.SetPen(wxGraphicsPenInfo(wxColour(0x80, 0x80, 0x80)).Width(1));
+    context.SetPen(context.CreatePen(wxGraphicsPenInfo(wxColour(0x80, 0x80, 0x80)).Width(1)));
     context.SetBrush(*wxTRANSPARENT_BRUSH);
     context.DrawRectangle(scene.plotLeft, scene.plotTop, plotWidth, plotHeight);
 }
@@ -249,7 +249,7 @@ void TrendPanel::DrawLegendAndNotes(wxGraphicsContext& context) const {
     }
     for (const auto& [name, colour, dash] : {std::tuple("Upper limit", kUpperLimitColour, kUpperLimitDash),
                                              std::tuple("Lower limit", kLowerLimitColour, kLowerLimitDash)}) {
-        context.SetPen(LimitPen(colour, dash));
+        context.SetPen(context.CreatePen(LimitPen(colour, dash)));
         context.StrokeLine(x, centre, x + 24, centre);
         x += 28;
         label(name);
@@ -270,15 +270,15 @@ void TrendPanel::DrawDragBand(wxGraphicsContext& context) const {
     }
     const double left = std::clamp<double>(std::min(*m_dragFrom, m_dragTo), m_scene.plotLeft, m_scene.plotRight);
     const double right = std::clamp<double>(std::max(*m_dragFrom, m_dragTo), m_scene.plotLeft, m_scene.plotRight);
-    context.SetPen(wxGraphicsPenInfo(wxColour(0x19, 0x76, 0xd2)).Width(1));
+    context.SetPen(context.CreatePen(wxGraphicsPenInfo(wxColour(0x19, 0x76, 0xd2)).Width(1)));
     context.SetBrush(wxBrush(wxColour(0x19, 0x76, 0xd2, 0x40)));
     context.DrawRectangle(left, m_scene.plotTop, right - left, m_scene.plotBottom - m_scene.plotTop);
 }
 
 void TrendPanel::OnLeftDown(wxMouseEvent& event) {
     const wxPoint at = event.GetPosition();
-    const bool inPlot = at.x >= m_scene.plotLeft && at.x <= m_scene.plotRight && at.y >= m_scene.plotTop &&
-                        at.y <= m_scene.plotBottom;
+    const bool inPlot =
+        at.x >= m_scene.plotLeft && at.x <= m_scene.plotRight && at.y >= m_scene.plotTop && at.y <= m_scene.plotBottom;
     if (m_message.empty() && inPlot) {
         m_dragFrom = m_dragTo = at.x;
         CaptureMouse();
