@@ -37,7 +37,7 @@ TEST(SummaryPageTest, AColumnClickedSortsByItAndClickedAgainTheOtherWay) {
     const Case cases[] = {
         {{}, {1, 2, 3, 4}},           {{kTests}, {3, 1, 4, 2}},        {{kTests, kTests}, {2, 4, 1, 3}},
         {{kName}, {4, 2, 1, 3}},      {{kTests, kName}, {4, 2, 1, 3}},  // another column: ascending again
-        {{kSuggested}, {2, 3, 4, 1}},                                   // none first; equal figures in program order
+        {{kSuggested}, {2, 3, 1, 4}},                                   // none first; equal figures in program order
         {{kProgram}, {4, 3, 2, 1}},                                     // shown by program already: the other way
     };
     for (const Case& test : cases) {
