@@ -201,6 +201,8 @@ void RecordsFrame::MakeLayout() {
     m_splitter->SetMinimumPaneSize(FromDIP(120));
     m_splitter->SplitVertically(m_programs, right, wxConfigBase::Get()->ReadLong(kSashKey, FromDIP(330)));
     m_programs->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { ShowRecords(); });
+    // The first choice is a program: its records, its trend.
+    m_programs->SetFocus();
 }
 
 bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {

@@ -223,7 +223,7 @@ void TrendPanel::DrawMarkers(wxGraphicsContext& context) const {
             }
         }
         context.SetBrush(wxBrush(ColourOf(style.rgb)));
-        context.FillPath(path);
+        context.FillPath(path, wxWINDING_RULE);
     }
 }
 
@@ -243,7 +243,7 @@ void TrendPanel::DrawLegendAndNotes(wxGraphicsContext& context) const {
         AddMarker(path, style.shape, {x + kMarkerRadius, centre});
         context.SetPen(*wxTRANSPARENT_PEN);
         context.SetBrush(wxBrush(ColourOf(style.rgb)));
-        context.FillPath(path);
+        context.FillPath(path, wxWINDING_RULE);
         x += 2 * kMarkerRadius + 4;
         label(NameOf(verdict));
     }

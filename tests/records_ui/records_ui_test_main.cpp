@@ -6,6 +6,8 @@
 #include <wx/evtloop.h>
 #include <wx/init.h>
 
+#include <cstdio>
+
 namespace {
 
 void FailOnAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
@@ -18,6 +20,9 @@ void FailOnAssert(const wxString& file, int line, const wxString& function, cons
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests)) {  // test discovery needs no display
+        return RUN_ALL_TESTS();
+    }
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "records_ui_tests: the toolkit could not start (no display?)\n");
