@@ -10,6 +10,7 @@
 #include "chart/trend_chart.h"
 #include "report/trend_data.h"
 
+class wxDC;
 class wxGraphicsContext;
 
 namespace velanto {
@@ -35,6 +36,8 @@ public:
     void ShowWholePeriod();
     // The trend as last laid out.
     const TrendScene& Scene() const { return m_scene; }
+    // Draws the trend as the window shows it on `dc`, of the panel's size.
+    void Draw(wxDC& dc) const;
 
 private:
     struct Period {
