@@ -50,7 +50,9 @@ enum CommandId {
     kLabTitle,
     kZoomBack,
     kWholePeriod,
-    kLogarithmic
+    kLogarithmic,
+    kGoToPrograms,
+    kGoToRecords
 };
 
 constexpr const char* kStoreWildcard = "Records databases (*.sqlite)|*.sqlite|All files|*";
@@ -201,8 +203,9 @@ void RecordsFrame::MakeLayout() {
     m_splitter->SetMinimumPaneSize(FromDIP(120));
     m_splitter->SplitVertically(m_programs, right, wxConfigBase::Get()->ReadLong(kSashKey, FromDIP(330)));
     m_programs->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { ShowRecords(); });
-    // The first choice is a program: its records, its trend.
-    m_programs->SetFocus();
+    // The first choice is a program: its records, its trend. Once the window is up, which would otherwise
+    // give the focus to a control of its own choosing.
+    CallAfter([this] { m_programs->SetFocus(); });
 }
 
 bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
@@ -437,6 +440,9 @@ void RecordsFrame::MakeViewMenus(wxMenuBar& bar) {
     view->Append(kZoomBack, "Zoom &Back\tAlt+Left", "Show the trend's period shown before the last zoom");
     view->Append(kWholePeriod, "&Whole Period\tCtrl+0", "Show the trend's whole period");
     view->AppendSeparator();
+    view->Append(kGoToPrograms, "Go to &Programs\tCtrl+1", "Move the keyboard's focus to the list of programs");
+    view->Append(kGoToRecords, "Go to R&ecords\tCtrl+2", "Move the keyboard's focus to the list of records");
+    view->AppendSeparator();
     view->AppendCheckItem(kLogarithmic, "&Logarithmic RLU Axis\tCtrl+L", "Draw RLU on a logarithmic axis");
     bar.Append(edit, "&Edit");
     bar.Append(view, "&View");
@@ -446,6 +452,10 @@ void RecordsFrame::MakeViewMenus(wxMenuBar& bar) {
     const auto wholePeriod = [this](wxCommandEvent&) { m_pages->Trend().ShowWholePeriod(); };
     Bind(wxEVT_MENU, wholePeriod, kWholePeriod);
     Bind(wxEVT_MENU, &RecordsFrame::OnLogarithmic, this, kLogarithmic);
+    const auto goToPrograms = [this](wxCommandEvent&) { m_programs->SetFocus(); };
+    Bind(wxEVT_MENU, goToPrograms, kGoToPrograms);
+    const auto goToRecords = [this](wxCommandEvent&) { m_records->SetFocus(); };
+    Bind(wxEVT_MENU, goToRecords, kGoToRecords);
     const auto offerZoomBack = [this](wxUpdateUIEvent& event) {
         event.Enable(m_pages->Shows(ResultPages::kTrendPage) && m_pages->Trend().CanZoomBack());
     };
