@@ -111,6 +111,15 @@ RecordsFrame::RecordsFrame(const std::filesystem::path& store)
     const int widths[] = {-2, -3, -4};
     SetStatusWidths(3, widths);
     SetDropTarget(new ImportDropTarget(*this));
+    // Ctrl+I is also the Tab character, which the lists take to move the focus before the menu sees it.
+    const auto importKey = [this](wxKeyEvent& event) {
+        if (event.GetKeyCode() == 'I' && event.GetModifiers() == wxMOD_CONTROL) {
+            ProcessCommand(kImport);
+        } else {
+            event.Skip();
+        }
+    };
+    Bind(wxEVT_CHAR_HOOK, importKey);
     Bind(wxEVT_CLOSE_WINDOW, &RecordsFrame::OnClose, this);
     if (!wxPersistentRegisterAndRestore(this)) {
         Centre();

@@ -18,7 +18,7 @@ if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no oth
 fi
 records=$1 velanto=$2 detector=$3 dump_tool=$4
 export ODBCSYSINI=$5
-patience=${PATIENCE:-60}
+patience=60
 export GSETTINGS_BACKEND=memory  # no desktop settings service on the test display
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../check.sh"
@@ -117,7 +117,8 @@ picture_holds() {
 # The markers of Pass, Caution and Failed results (chart/'s StyleOf) and the upper and lower limits' lines.
 chart_colours=("#1B7837" "#D98C00" "#C2182B" "#8E24AA" "#00697C")
 chart_shown() {
-    import -window "$main_window" "$work/chart.png"; cp "$work/chart.png" /tmp/wv/dbg.png
+    settle
+    import -window "$main_window" "$work/chart.png"
     picture_holds "$work/chart.png" "${chart_colours[@]}"
 }
 
