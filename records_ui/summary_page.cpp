@@ -36,7 +36,7 @@ struct SummaryColumn {
 const SummaryColumn kSummaryColumns[] = {
     {"Program", 70, wxLIST_FORMAT_RIGHT, FieldLess<&ProgramSummary::program>,
      [](const ProgramSummary& s) { return wxString::Format("%lld", static_cast<long long>(s.program)); }},
-    {"Name", 170, wxLIST_FORMAT_LEFT, FieldLess<&ProgramSummary::name>,
+    {"Name", 110, wxLIST_FORMAT_LEFT, FieldLess<&ProgramSummary::name>,
      [](const ProgramSummary& s) { return wxString::FromUTF8(s.name); }},
     {"Tests", 70, wxLIST_FORMAT_RIGHT, FieldLess<&ProgramSummary::tests>,
      [](const ProgramSummary& s) { return Count(s.tests); }},
