@@ -181,7 +181,7 @@ TimeStep TimeStepFor(ChartTime from, ChartTime to, int most) {
 }  // namespace
 
 std::vector<Tick> LinearTicks(double low, double high, int most) {
-    if (most < 1 || !std::isfinite(low) || !std::isfinite(high)) {
+    if (most < 1 || !std::isfinite(high - low)) {
         return {};
     }
     if (low > high) {
@@ -265,32 +265,34 @@ Scale Scale::Logarithmic(double low, double high, double fromPixel, double toPix
 }
 
 Scale::Scale(bool logarithmic, double low, double high, double fromPixel, double toPixel)
-    : m_logarithmic(logarithmic), m_low(low), m_high(high), m_fromPixel(fromPixel), m_toPixel(toPixel) {}
+    : m_logarithmic(logarithmic && low > 0 && high > 0),
+      m_low(low),
+      m_high(high),
+      m_fromPixel(fromPixel),
+      m_toPixel(toPixel),
+      m_unitLow(m_logarithmic ? std::log10(low) : low),
+      m_unitHigh(m_logarithmic ? std::log10(high) : high) {}
 
 double Scale::PixelOf(double value) const {
-    double low = m_low, high = m_high;
     if (m_logarithmic) {
         // Nothing at or below zero lies on a logarithmic axis: it stays at the axis' foot.
-        if (!(value > 0) || !(low > 0)) {
+        if (!(value > 0)) {
             return m_fromPixel;
         }
-        value = std::log10(value), low = std::log10(low), high = std::log10(high);
+        value = std::log10(value);
     }
-    if (high == low) {
+    if (m_unitHigh == m_unitLow) {
         return (m_fromPixel + m_toPixel) / 2;
     }
-    return m_fromPixel + (value - low) / (high - low) * (m_toPixel - m_fromPixel);
+    return m_fromPixel + (value - m_unitLow) / (m_unitHigh - m_unitLow) * (m_toPixel - m_fromPixel);
 }
 
 double Scale::ValueOf(double pixel) const {
     if (m_toPixel == m_fromPixel) {
         return m_low;
     }
-    const double share = (pixel - m_fromPixel) / (m_toPixel - m_fromPixel);
-    if (m_logarithmic && m_low > 0 && m_high > 0) {
-        return m_low * std::pow(m_high / m_low, share);
-    }
-    return m_low + share * (m_high - m_low);
+    const double unit = m_unitLow + (pixel - m_fromPixel) / (m_toPixel - m_fromPixel) * (m_unitHigh - m_unitLow);
+    return m_logarithmic ? std::pow(10.0, unit) : unit;
 }
 
 }  // namespace velanto

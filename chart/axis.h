@@ -38,6 +38,8 @@ private:
     Scale(bool logarithmic, double low, double high, double fromPixel, double toPixel);
     bool m_logarithmic;
     double m_low, m_high, m_fromPixel, m_toPixel;
+    // The ends in the axis' own units (their logarithms on a logarithmic axis), worked out once per scale.
+    double m_unitLow, m_unitHigh;
 };
 
 }  // namespace velanto

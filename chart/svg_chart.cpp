@@ -24,7 +24,11 @@ std::string Escaped(std::string_view text) {
             case '<': escaped += "&lt;"; break;
             case '>': escaped += "&gt;"; break;
             case '"': escaped += "&quot;"; break;
-            default: escaped += c;
+            default:
+                // Control characters other than white space are no XML at all.
+                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') {
+                    escaped += c;
+                }
         }
     }
     return escaped;
@@ -70,7 +74,8 @@ std::string MarkerPathOf(const TrendScene& scene, Verdict verdict) {
         if (marker.verdict != verdict) {
             continue;
         }
-        const long x = TenthsOf(marker.at.x), y = TenthsOf(marker.at.y) - (triangle ? 40 : 0);
+        // Whole pixels: a marker is 7 pixels wide, and a tenth more would cost a report a quarter of its size.
+        const long x = std::lround(marker.at.x) * 10, y = (std::lround(marker.at.y) - (triangle ? 4 : 0)) * 10;
         path += path.empty() ? 'M' : 'm';
         AppendPair(path, path.size() == 1 ? x : x - lastX, path.size() == 1 ? y : y - lastY);
         path += triangle ? "l4 7h-8z" : "h0";

@@ -1,8 +1,11 @@
 #include "chart/trend_chart.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <utility>
 
 namespace velanto {
 namespace {
@@ -11,8 +14,12 @@ constexpr double kCharWidth = 0.6 * kChartFontPixels;  // an average character o
 constexpr double kMarkerPixels = 7;                    // a marker's width, and a bin's
 constexpr double kTickGap = 0.5 * kChartFontPixels;
 constexpr double kLineHeight = 1.4 * kChartFontPixels;
+constexpr double kTopMargin = 1.8 * kChartFontPixels;  // the legend's line
+constexpr double kTimeLabels = kTickGap + kLineHeight;
 constexpr int kWidestTimeLabel = 11;  // "03-12 14:30"
 constexpr std::int64_t kOneMomentPadding = 30 * 60;
+// Larger than any screen or page, small enough that the bins of a chart stay a few megabytes at most.
+constexpr double kLargestSide = 20000;
 
 double TextWidth(const std::string& text) { return static_cast<double>(text.size()) * kCharWidth; }
 
@@ -57,17 +64,25 @@ struct RluRange {
     std::size_t notPositive = 0;  // results a logarithmic axis cannot hold
 };
 
-RluRange RluRangeOf(std::span<const TrendPoint* const> shown) {
-    RluRange range;
-    for (const TrendPoint* point : shown) {
-        for (std::int64_t value : {point->rlu, point->lower, point->upper}) {
-            range.low = std::min(range.low, static_cast<double>(value));
-            range.high = std::max(range.high, static_cast<double>(value));
-            if (value > 0) {
-                range.lowestPositive = std::min(range.lowestPositive, static_cast<double>(value));
-            }
+RluRange RluRangeOf(std::span<const TrendPoint> shown) {
+    std::int64_t low = std::numeric_limits<std::int64_t>::max(), high = 0;
+    std::int64_t lowestPositive = std::numeric_limits<std::int64_t>::max();
+    std::size_t notPositive = 0;
+    for (const TrendPoint& point : shown) {
+        low = std::min({low, point.rlu, point.lower, point.upper});
+        high = std::max({high, point.rlu, point.lower, point.upper});
+        for (std::int64_t value : {point.rlu, point.lower, point.upper}) {
+            lowestPositive = value > 0 ? std::min(lowestPositive, value) : lowestPositive;
         }
-        range.notPositive += point->rlu <= 0;
+        notPositive += point.rlu <= 0;
+    }
+    RluRange range{static_cast<double>(low), static_cast<double>(high), static_cast<double>(lowestPositive),
+                   notPositive};
+    if (shown.empty()) {
+        range.low = 0;
+    }
+    if (lowestPositive == std::numeric_limits<std::int64_t>::max()) {
+        range.lowestPositive = std::numeric_limits<double>::max();
     }
     return range;
 }
@@ -120,61 +135,77 @@ std::string NoteOf(std::size_t results, bool binned, std::size_t offAxis) {
     return note;
 }
 
-int VerdictRank(Verdict verdict) { return static_cast<int>(verdict); }
-
 // Markers in drawing order: Pass, Caution, then Failed on top, each by time. When there are more results than
 // the plot's width shows, one marker per verdict and marker-sized cell, so a Failed place always keeps its own.
-std::vector<Marker> MarkersOf(std::span<const TrendPoint* const> byTime, const Scale& x, const Scale& y,
+std::vector<Marker> MarkersOf(std::span<const TrendPoint> byTime, const Scale& x, const Scale& y,
                               const TrendScene& scene) {
     const auto columns = static_cast<std::size_t>(std::ceil((scene.plotRight - scene.plotLeft) / kMarkerPixels)) + 1;
     const auto rows = static_cast<std::size_t>(std::ceil((scene.plotBottom - scene.plotTop) / kMarkerPixels)) + 1;
     std::vector<bool> taken(scene.binned ? 3 * columns * rows : 0);
-    std::vector<Marker> markers;
-    for (int rank = 0; rank < 3; ++rank) {
-        for (const TrendPoint* point : byTime) {
-            if (VerdictRank(point->verdict) != rank) {
+    std::array<std::vector<Marker>, 3> byVerdict;
+    for (const TrendPoint& point : byTime) {
+        const auto rank = static_cast<std::size_t>(point.verdict);
+        const PixelPoint at{x.PixelOf(static_cast<double>(point.when)),
+                            std::clamp(y.PixelOf(static_cast<double>(point.rlu)), scene.plotTop, scene.plotBottom)};
+        if (scene.binned) {
+            const auto column = static_cast<std::size_t>(std::max(0.0, (at.x - scene.plotLeft) / kMarkerPixels));
+            const auto row = static_cast<std::size_t>(std::max(0.0, (at.y - scene.plotTop) / kMarkerPixels));
+            const std::size_t cell = (rank * rows + std::min(row, rows - 1)) * columns + std::min(column, columns - 1);
+            if (taken[cell]) {
                 continue;
             }
-            const PixelPoint at{
-                x.PixelOf(static_cast<double>(point->when)),
-                std::clamp(y.PixelOf(static_cast<double>(point->rlu)), scene.plotTop, scene.plotBottom)};
-            if (scene.binned) {
-                const auto column = static_cast<std::size_t>(std::max(0.0, (at.x - scene.plotLeft) / kMarkerPixels));
-                const auto row = static_cast<std::size_t>(std::max(0.0, (at.y - scene.plotTop) / kMarkerPixels));
-                const std::size_t cell = (static_cast<std::size_t>(rank) * rows + std::min(row, rows - 1)) * columns +
-                                         std::min(column, columns - 1);
-                if (taken[cell]) {
-                    continue;
-                }
-                taken[cell] = true;
-            }
-            markers.push_back({at, point->verdict, point->key});
+            taken[cell] = true;
+        }
+        byVerdict.at(rank).push_back({at, point.verdict, point.key});
+    }
+    std::vector<Marker> markers = std::move(byVerdict[0]);
+    markers.insert(markers.end(), byVerdict[1].begin(), byVerdict[1].end());
+    markers.insert(markers.end(), byVerdict[2].begin(), byVerdict[2].end());
+    return markers;
+}
+
+// A run whose limit changed many times within a pixel's width (two detectors' settings taking turns, say)
+// keeps, for each such place, where the line comes in, its lowest and highest point, and where it goes on:
+// the same drawing, in a few corners a column.
+std::vector<PixelPoint> WithinPixelColumns(const std::vector<PixelPoint>& run) {
+    std::vector<PixelPoint> thinned;
+    for (std::size_t first = 0, last = 0; first < run.size(); first = last + 1) {
+        double top = run[first].y, bottom = run[first].y;
+        for (last = first; last + 1 < run.size() && std::floor(run[last + 1].x) == std::floor(run[first].x); ++last) {
+            top = std::min(top, run[last + 1].y);
+            bottom = std::max(bottom, run[last + 1].y);
+        }
+        if (last - first < 4) {
+            thinned.insert(thinned.end(), run.begin() + static_cast<std::ptrdiff_t>(first),
+                           run.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+        } else {
+            const double x = run[first].x;
+            thinned.insert(thinned.end(), {run[first], {x, top}, {x, bottom}, {x, run[last].y}});
         }
     }
-    return markers;
+    return thinned;
 }
 
 // A limit as step lines: held from the plot's left edge until the first result that was judged by another
 // value, then stepping to it, on to the right edge. A limit the axis cannot show (0 on a logarithmic axis)
 // breaks the line.
-std::vector<std::vector<PixelPoint>> LimitLineOf(std::span<const TrendPoint* const> byTime,
-                                                 std::int64_t TrendPoint::*limit, const Scale& x, const Scale& y,
-                                                 const TrendScene& scene) {
+std::vector<std::vector<PixelPoint>> LimitLineOf(std::span<const TrendPoint> byTime, std::int64_t TrendPoint::*limit,
+                                                 const Scale& x, const Scale& y, const TrendScene& scene) {
     std::vector<std::vector<PixelPoint>> runs;
     std::vector<PixelPoint> run;
     auto finishRun = [&](double atX) {
         if (!run.empty()) {
             run.push_back({atX, run.back().y});
-            runs.push_back(std::move(run));
+            runs.push_back(WithinPixelColumns(run));
             run.clear();
         }
     };
     for (std::size_t i = 0; i < byTime.size(); ++i) {
-        const std::int64_t value = byTime[i]->*limit;
-        if (i > 0 && value == byTime[i - 1]->*limit) {
+        const std::int64_t value = byTime[i].*limit;
+        if (i > 0 && value == byTime[i - 1].*limit) {
             continue;
         }
-        const double atX = i == 0 ? scene.plotLeft : x.PixelOf(static_cast<double>(byTime[i]->when));
+        const double atX = i == 0 ? scene.plotLeft : x.PixelOf(static_cast<double>(byTime[i].when));
         if (y.IsLogarithmic() && value <= 0) {
             finishRun(atX);
             continue;
@@ -188,12 +219,82 @@ std::vector<std::vector<PixelPoint>> LimitLineOf(std::span<const TrendPoint* con
     return runs;
 }
 
+// Sorts (moment, index) pairs by moment, keeping the given order among equals, in linear time: a year of
+// shuffled results sorts several times faster by the digits of their offsets from the earliest moment.
+void SortByMoment(std::vector<std::pair<ChartTime, std::size_t>>& order) {
+    if (order.empty()) {
+        return;
+    }
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
+    const ChartTime earliest = std::min_element(order.begin(), order.end())->first;
+    const auto span = static_cast<std::uint64_t>(std::max_element(order.begin(), order.end())->first - earliest);
+    std::vector<std::pair<ChartTime, std::size_t>> sorted(order.size());
+    for (int shift = 0; shift < 64 && (span >> shift) != 0; shift += kDigitBits) {
+        auto digitOf = [&](ChartTime moment) {
+            return static_cast<std::size_t>((static_cast<std::uint64_t>(moment - earliest) >> shift) & (kDigits - 1));
+        };
+        std::vector<std::size_t> starts(kDigits + 1, 0);
+        for (const auto& entry : order) {
+            ++starts[digitOf(entry.first) + 1];
+        }
+        std::partial_sum(starts.begin(), starts.end(), starts.begin());
+        for (const auto& entry : order) {
+            sorted[starts[digitOf(entry.first)]++] = entry;
+        }
+        order.swap(sorted);
+    }
+}
+
+// The results within the period, by time (and as given among equals): the points themselves when they are
+// so already, as a store gives them, or else a sorted copy, sorting moments with indexes rather than whole
+// results to keep a year's sort short.
+std::span<const TrendPoint> ShownByTime(std::span<const TrendPoint> points, const Period& period,
+                                        std::vector<TrendPoint>& copy) {
+    auto shown = [&](const TrendPoint& point) { return point.when >= period.from && point.when <= period.to; };
+    auto earlier = [](const TrendPoint& a, const TrendPoint& b) { return a.when < b.when; };
+    if (std::all_of(points.begin(), points.end(), shown) && std::is_sorted(points.begin(), points.end(), earlier)) {
+        return points;
+    }
+    std::vector<std::pair<ChartTime, std::size_t>> order;
+    order.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (shown(points[i])) {
+            order.emplace_back(points[i].when, i);
+        }
+    }
+    SortByMoment(order);
+    copy.reserve(order.size());
+    for (const auto& [when, index] : order) {
+        copy.push_back(points[index]);
+    }
+    return copy;
+}
+
 std::vector<AxisMark> MarksOf(const std::vector<Tick>& ticks, const Scale& scale) {
     std::vector<AxisMark> marks;
     for (const Tick& tick : ticks) {
         marks.push_back({scale.PixelOf(tick.value), tick.label});
     }
     return marks;
+}
+
+double SideOf(double pixels) { return std::isfinite(pixels) ? std::clamp(pixels, 0.0, kLargestSide) : 0; }
+
+// The plot within the margins: the legend above, the RLU title and labels to the left (and half the first time
+// label), the time labels below and, when there is something to say, a note under them.
+void PlaceThePlot(TrendScene& scene, const std::vector<Tick>& rluTicks, std::size_t offAxis) {
+    double widestRluLabel = 0;
+    for (const Tick& tick : rluTicks) {
+        widestRluLabel = std::max(widestRluLabel, TextWidth(tick.label));
+    }
+    scene.plotTop = kTopMargin;
+    scene.plotLeft = std::max(kLineHeight + widestRluLabel + kTickGap, kWidestTimeLabel * kCharWidth / 2 + 2);
+    scene.plotRight = std::max(scene.plotLeft + 1, scene.size.width - kWidestTimeLabel * kCharWidth / 2);
+    scene.binned = static_cast<double>(scene.results) > (scene.plotRight - scene.plotLeft) / kMarkerPixels;
+    scene.note = NoteOf(scene.results, scene.binned, offAxis);
+    scene.plotBottom =
+        std::max(scene.plotTop + 1, scene.size.height - kTimeLabels - (scene.note.empty() ? 0 : kLineHeight));
 }
 
 }  // namespace
@@ -209,39 +310,19 @@ MarkerStyle StyleOf(Verdict verdict) {
 
 TrendScene LayOutTrend(std::span<const TrendPoint> points, const TrendView& view) {
     TrendScene scene;
-    scene.size = view.size;
+    scene.size = {SideOf(view.size.width), SideOf(view.size.height)};
     const Period period = PeriodOf(points, view);
     scene.from = period.axisFrom, scene.to = period.axisTo;
 
-    std::vector<const TrendPoint*> byTime;
-    for (const TrendPoint& point : points) {
-        if (point.when >= period.from && point.when <= period.to) {
-            byTime.push_back(&point);
-        }
-    }
-    std::stable_sort(byTime.begin(), byTime.end(),
-                     [](const TrendPoint* a, const TrendPoint* b) { return a->when < b->when; });
+    std::vector<TrendPoint> sorted;
+    const std::span<const TrendPoint> byTime = ShownByTime(points, period, sorted);
     scene.results = byTime.size();
     const RluRange range = RluRangeOf(byTime);
-    const std::size_t offAxis = view.logarithmic ? range.notPositive : 0;
-
-    // The margins hold the legend above, the RLU title and labels to the left, the time labels and a note
-    // below; the RLU ticks are chosen as though the note were there, so that both passes agree.
-    scene.plotTop = 1.8 * kChartFontPixels;
-    const double timeLabels = kTickGap + kLineHeight;
+    // The RLU ticks are chosen as though a note took its line below the plot, so that they fit either way.
     const int rluMost = std::max(
-        2, static_cast<int>((view.size.height - scene.plotTop - timeLabels - kLineHeight) / (2.5 * kChartFontPixels)));
+        2, static_cast<int>((scene.size.height - kTopMargin - kTimeLabels - kLineHeight) / (2.5 * kChartFontPixels)));
     const RluAxis rlu = RluAxisOf(range, view.logarithmic, rluMost);
-    double widestRluLabel = 0;
-    for (const Tick& tick : rlu.ticks) {
-        widestRluLabel = std::max(widestRluLabel, TextWidth(tick.label));
-    }
-    scene.plotLeft = kLineHeight + widestRluLabel + kTickGap;
-    scene.plotRight = std::max(scene.plotLeft + 1, view.size.width - kWidestTimeLabel * kCharWidth / 2);
-    scene.binned = static_cast<double>(scene.results) > (scene.plotRight - scene.plotLeft) / kMarkerPixels;
-    scene.note = NoteOf(scene.results, scene.binned, offAxis);
-    scene.plotBottom =
-        std::max(scene.plotTop + 1, view.size.height - timeLabels - (scene.note.empty() ? 0 : kLineHeight));
+    PlaceThePlot(scene, rlu.ticks, view.logarithmic ? range.notPositive : 0);
 
     const Scale x =
         Scale::Linear(static_cast<double>(scene.from), static_cast<double>(scene.to), scene.plotLeft, scene.plotRight);

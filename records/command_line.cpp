@@ -1,16 +1,22 @@
 #include "records/command_line.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <ctime>
 #include <iostream>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
 
+#include "os/local_time.h"
 #include "os/terminal.h"
 #include "os/utf8_path.h"
 #include "os/whole_file.h"
 #include "records/detector_download.h"
 #include "records/file_import.h"
+#include "report/html_report.h"
+#include "report/program_summary.h"
 #include "store/csv_export.h"
 
 namespace velanto {
@@ -26,6 +32,8 @@ constexpr std::string_view kHelp = R"(Usage:
   velanto-records [--database PATH] export --csv FILE [--from DATE] [--to DATE] [--program N]
   velanto-records [--database PATH] name PROGRAM TEXT [--detector N]
   velanto-records [--database PATH] verify
+  velanto-records [--database PATH] report --from DATE --to DATE [--program N]... [--detector N] -o FILE
+  velanto-records [--database PATH] title [TEXT]
   velanto-records --help
 
 Keeps every result downloaded from an ATP detector, each once, in one SQLite file
@@ -45,6 +53,11 @@ export  writes the records from DATE to DATE (YYYY-MM-DD, both included) of
 name    names test program PROGRAM, for every detector or for detector N.
 verify  decodes every kept image again and checks that its records are kept
         and equal, and checks the file; prints what differs.
+report  writes the results from DATE to DATE of programs N (every program
+        without --program) and of detector N, or all, as one printable HTML
+        page: the summary of each program, its trend, the failures with room
+        for the reviewer's signature, and the downloads they came in.
+title   prints the lab's title, which heads every report, or sets it to TEXT.
 
 Exit status: 0 on success, 1 when a file or the store failed, 2 for a wrong
 command line.
@@ -156,6 +169,80 @@ int Verify(RecordStore& store, std::ostream& out) {
     return differences.empty() ? 0 : kFailed;
 }
 
+struct ReportOrder {
+    ReportRequest request;
+    std::string file;
+};
+
+ReportOrder ReportOptions(Arguments& arguments) {
+    ReportOrder order;
+    RecordFilter& period = order.request.period;
+    while (!arguments.Done()) {
+        const std::string& option = arguments.Next("");
+        if (option == "--from") {
+            period.from = arguments.Date("--from");
+        } else if (option == "--to") {
+            period.to = arguments.Date("--to");
+        } else if (option == "--program") {
+            order.request.programs.push_back(arguments.Number("--program"));
+        } else if (option == "--detector") {
+            period.detector = arguments.Number("--detector");
+        } else if (option == "-o") {
+            order.file = arguments.Next("-o needs a FILE");
+        } else {
+            throw UsageError("report does not know " + option);
+        }
+    }
+    if (!period.from || !period.to || order.file.empty()) {
+        throw UsageError("report needs --from DATE, --to DATE and -o FILE");
+    }
+    if (*period.from > *period.to) {
+        throw UsageError("--from " + *period.from + " is after --to " + *period.to);
+    }
+    return order;
+}
+
+// "YYYY-MM-DD hh:mm" of this computer's clock, as a report says when it was made.
+std::string LocalMinuteNow() {
+    const std::tm now = LocalTimeNow();
+    std::array<char, 32> text{};
+    return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M", &now));
+}
+
+int Report(RecordStore& store, ReportOrder order, std::ostream& out, std::ostream& err) {
+    order.request.title = store.LabTitle();
+    order.request.programVersion = VELANTO_VERSION;
+    order.request.madeAt = LocalMinuteNow();
+    if (const FailureCause cause = WriteFileWhole(order.file, HtmlReportOf(store, order.request)); !cause.empty()) {
+        err << cause << '\n';
+        return kFailed;
+    }
+    std::size_t results = 0, programs = 0, failed = 0;
+    for (const ProgramSummary& summary : SummarizePrograms(store, order.request.period)) {
+        const auto& wanted = order.request.programs;
+        if (wanted.empty() || std::find(wanted.begin(), wanted.end(), summary.program) != wanted.end()) {
+            results += summary.tests;
+            programs += 1;
+            failed += summary.failed;
+        }
+    }
+    out << order.file << ": " << results << " results of " << programs << " programs, " << failed << " failed\n";
+    return 0;
+}
+
+int Title(RecordStore& store, Arguments& arguments, std::ostream& out) {
+    if (arguments.Done()) {
+        out << store.LabTitle() << '\n';
+        return 0;
+    }
+    const std::string title = arguments.Next("");
+    if (!arguments.Done()) {
+        throw UsageError("title takes one TEXT: quote a title of several words");
+    }
+    store.SetLabTitle(title);
+    return 0;
+}
+
 struct DownloadRequest {
     int port = 0;
     bool acceptDamaged = false;
@@ -238,8 +325,8 @@ int Download(RecordStore& store, const DownloadRequest& request, std::ostream& o
 
 int RunCommand(const std::filesystem::path& database, const std::string& command, Arguments& arguments,
                std::ostream& out, std::ostream& err) {
-    if (command != "import" && command != "export" && command != "name" && command != "verify" &&
-        command != "download") {
+    constexpr std::array kCommands = {"import", "export", "name", "verify", "download", "report", "title"};
+    if (std::find(kCommands.begin(), kCommands.end(), command) == kCommands.end()) {
         throw UsageError("no command " + command);
     }
     if (command == "verify" && !arguments.Done()) {
@@ -248,8 +335,12 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     // Its options are checked before the store is opened, let alone a download begun.
     const std::optional<DownloadRequest> download =
         command == "download" ? std::optional(DownloadOptions(arguments)) : std::nullopt;
-    // export and verify make no store where there is none; every command brings an older store up to date.
-    const bool reads = command == "export" || command == "verify";
+    const std::optional<ReportOrder> report =
+        command == "report" ? std::optional(ReportOptions(arguments)) : std::nullopt;
+    // The commands that only read make no store where there is none; every command brings an older store up to
+    // date.
+    const bool reads =
+        command == "export" || command == "verify" || command == "report" || (command == "title" && arguments.Done());
     std::error_code ignored;
     if (!reads) {
         std::filesystem::create_directories(database.parent_path(), ignored);  // failing, the store says why
@@ -264,6 +355,12 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     }
     if (command == "export") {
         return Export(store, arguments, err);
+    }
+    if (report) {
+        return Report(store, *report, out, err);
+    }
+    if (command == "title") {
+        return Title(store, arguments, out);
     }
     return command == "name" ? Name(store, arguments) : Verify(store, out);
 }

@@ -24,6 +24,7 @@ table { border-collapse: collapse; width: 100%; font-size: 8.5pt; margin: 4pt 0 
 th, td { border: 0.5pt solid #777; padding: 2pt 4pt; text-align: left; vertical-align: top }
 th { background: #eee }
 .n { text-align: right }
+td.n { white-space: nowrap }
 thead { display: table-header-group }
 tr, figure { break-inside: avoid }
 .sha { font-family: "DejaVu Sans Mono", monospace; font-size: 7.5pt; word-break: break-all }
@@ -32,8 +33,15 @@ figure { margin: 0 0 10pt }
 figcaption { font-size: 9pt; font-weight: bold; margin: 0 0 2pt }
 figure svg { width: 100%; height: auto }
 .failures td { height: 9mm }
-.failures td.sign { width: 24% }
+.failures td:nth-child(-n+5) { white-space: nowrap }
+.failures .sign { width: 18% }
 )";
+
+// The page's policy forbids it every load from outside itself: a browser refuses, and says so, whatever a
+// report might ever come to name, and the report stays whole wherever it is sent.
+constexpr std::string_view kHead =
+    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">\n";
 
 constexpr ChartSize kChartSize{680, 260};
 // Results spanning more decades than this are drawn on a logarithmic axis, where the low ones still show.
@@ -172,13 +180,11 @@ bool WantsLogarithmicAxis(const std::vector<TrendPoint>& points) {
 std::string FigureOf(std::int64_t program, const std::string& name, const TrendData& trend) {
     const bool logarithmic = WantsLogarithmicAxis(trend.points);
     const TrendScene scene = LayOutTrend(trend.points, TrendView{kChartSize, logarithmic, {}, {}});
-    std::string html = "<figure><figcaption>" + HtmlEscaped("Program " + std::to_string(program) + ": " + name) +
+    std::string html = "<figure><figcaption>" +
+                       HtmlEscaped("Program " + std::to_string(program) + (name.empty() ? "" : ": " + name)) +
                        (logarithmic ? " (RLU on a logarithmic axis: the results span more than two decades)"
                                     : " (RLU on a linear axis)") +
                        "</figcaption>\n" + SvgOf(scene) + "\n";
-    if (!scene.note.empty()) {
-        html += "<p class=\"note\">" + HtmlEscaped(scene.note) + "</p>\n";
-    }
     if (trend.withoutCalendar > 0) {
         html += "<p class=\"note\">" + std::to_string(trend.withoutCalendar) +
                 " results with a date or time that is no calendar value are not drawn.</p>\n";
@@ -193,6 +199,9 @@ std::string TrendsOf(const ReportRequest& request, const PeriodResults& period,
         names[summary.program] = summary.name;
     }
     std::string html = "<h2>Trends</h2>\n";
+    if (period.trends.empty() && request.programs.empty()) {
+        html += "<p>No results in this period.</p>\n";
+    }
     for (const auto& [program, trend] : period.trends) {
         html += FigureOf(program, names[program], trend);
     }
@@ -231,9 +240,8 @@ std::string HtmlReportOf(RecordStore& store, const ReportRequest& request) {
     std::vector<ProgramSummary> summaries = SummarizePrograms(store, PeriodOf(request));
     std::erase_if(summaries, [&request](const ProgramSummary& summary) { return !Wanted(request, summary.program); });
     const std::string title = request.title.empty() ? "velanto records" : request.title;
-    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-           HtmlEscaped(title + ", results " + PeriodText(request, period)) + "</title>\n<style>\n" +
-           std::string(kStyle) + "</style>\n</head>\n<body>\n" +
+    return std::string(kHead) + "<title>" + HtmlEscaped(title + ", results " + PeriodText(request, period)) +
+           "</title>\n<style>\n" + std::string(kStyle) + "</style>\n</head>\n<body>\n" +
            HeaderOf(request, period, DownloadsOf(store, request)) + SummaryOf(summaries) +
            TrendsOf(request, period, summaries) + FailuresOf(period.failures) + "</body>\n</html>\n";
 }

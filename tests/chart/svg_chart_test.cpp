@@ -37,13 +37,13 @@ TEST(SvgChart, IsOneSelfContainedElementWithItsTextEscaped) {
     }
     TrendScene scene = LayOutTrend(points, {{800, 300}, true, std::nullopt, std::nullopt});
     scene.rluTitle = "R&D <\"lab\">";
-    scene.note = "a < b & c";
+    scene.note = "a < b & c\x01";
     const std::string svg = SvgOf(scene);
     EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"300\"", 0), 0u);
     EXPECT_TRUE(svg.ends_with("</svg>"));
     EXPECT_TRUE(TagsBalance(svg)) << svg;
     EXPECT_NE(svg.find("R&amp;D &lt;&quot;lab&quot;&gt;"), std::string::npos);
-    EXPECT_NE(svg.find("a &lt; b &amp; c"), std::string::npos);
+    EXPECT_NE(svg.find("a &lt; b &amp; c</text>"), std::string::npos);
     for (const char* outside : {"href", "script", "url(", "<image", "@import"}) {
         EXPECT_EQ(svg.find(outside), std::string::npos) << outside;
     }

@@ -93,6 +93,22 @@ TEST(TrendLayout, StepsEachLimitWhereTheResultsWereJudgedByAnother) {
     }
 }
 
+TEST(TrendLayout, DrawsLimitsTakingTurnsInAFewCornersAPixel) {
+    std::vector<TrendPoint> points;
+    for (int i = 0; i < 20000; ++i) {
+        points.push_back({kFirstResult + i * 60, 50, 0, i % 2 == 0 ? 100 : 300, Verdict::Pass, i});
+    }
+    const TrendScene scene = LayOutTrend(points, kView);
+    ASSERT_EQ(scene.upperLimit.size(), 1u);
+    EXPECT_LT(scene.upperLimit[0].size(), 4 * static_cast<std::size_t>(scene.plotRight - scene.plotLeft + 2));
+    double top = scene.plotBottom, bottom = scene.plotTop;
+    for (const PixelPoint& corner : scene.upperLimit[0]) {
+        top = std::min(top, corner.y);
+        bottom = std::max(bottom, corner.y);
+    }
+    EXPECT_LT(top, bottom - 50);  // both limits still drawn
+}
+
 TEST(TrendLayout, PutsResultsOfNoRluAtTheLogarithmicAxisFoot) {
     const std::vector<TrendPoint> points{PointAt(kFirstResult, 0, Verdict::Pass, 1),
                                          PointAt(kFirstResult + 60, 0, Verdict::Pass, 2),
@@ -105,7 +121,7 @@ TEST(TrendLayout, PutsResultsOfNoRluAtTheLogarithmicAxisFoot) {
     EXPECT_EQ(LayOutTrend(points, kView).note, "");
 }
 
-TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentOrNone) {
+TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentNoneOrAnOddSize) {
     std::vector<TrendPoint> points{PointAt(kFirstResult, 100, Verdict::Pass, 1),
                                    PointAt(kFirstResult + kOneHour, 200, Verdict::Pass, 2),
                                    PointAt(kFirstResult + 5 * kOneHour, 300, Verdict::Failed, 3)};
@@ -125,6 +141,13 @@ TEST(TrendLayout, ShowsOnlyThePeriodAndCopesWithOneMomentOrNone) {
     const TrendScene none = LayOutTrend({}, kView);
     EXPECT_EQ(none.note, "No results in this period");
     EXPECT_TRUE(none.markers.empty());
+
+    for (ChartSize size : {ChartSize{std::nan(""), -5}, ChartSize{1e12, 1e12}, ChartSize{0, 0}}) {
+        const TrendScene odd = LayOutTrend(points, {size, true, std::nullopt, std::nullopt});
+        ASSERT_FALSE(odd.markers.empty());
+        EXPECT_EQ(odd.markers.back().key, 3);  // the Failed one, however small the plot
+        EXPECT_TRUE(std::isfinite(odd.markers[0].at.x) && std::isfinite(odd.markers[0].at.y));
+    }
 }
 
 TEST(TrendLayout, FindsTheKeyNearAPointAndTheTimeUnderTheMouse) {

@@ -73,7 +73,7 @@ TEST_F(Import, TheCommandLineSaysWhatItDidAndEndsWithItsStatus) {
     WriteEveryKind(GenerateDump({20, 31, 6}));
     std::ofstream(folder / "foreign.bin") << "not a detector's";
     const std::string db = (folder / "records.sqlite").string(), image = (folder / "memory.img").string();
-    const std::string foreign = (folder / "foreign.bin").string();
+    const std::string foreign = (folder / "foreign.bin").string(), html = (folder / "report.html").string();
     for (const CommandRun& run : {
              CommandRun{{"--database", db, "import", image, foreign}, 1, ""},
              CommandRun{{"--database", db, "import", image}, 0, ": 0 new, 20 already kept"},
@@ -83,6 +83,18 @@ TEST_F(Import, TheCommandLineSaysWhatItDidAndEndsWithItsStatus) {
              CommandRun{
                  {"--database", db, "export", "--from", "2024-1-1"}, 2, "velanto-records: --from \"2024-1-1\" is no"},
              CommandRun{{"--database", db, "frobnicate"}, 2, "velanto-records: no command frobnicate"},
+             CommandRun{{"--database", db, "title", "Dairy <Nord>"}, 0, ""},
+             CommandRun{{"--database", db, "title"}, 0, "Dairy <Nord>\n"},
+             CommandRun{{"--database", db, "report", "--from", "2000-01-01", "--to", "2099-12-31", "-o", html},
+                        0,
+                        "report.html: 20 results of "},
+             CommandRun{{"--database", db, "report", "--from", "2000-01-01", "-o", html},
+                        2,
+                        "velanto-records: report needs --from DATE, --to DATE and -o FILE"},
+             CommandRun{
+                 {"--database", db, "report", "--from", "2000-01-01", "--to", "2099-12-31", "-o", foreign + "/r"},
+                 1,
+                 "foreign.bin"},
              CommandRun{{"--database", foreign, "verify"}, 1, "velanto-records: "},
              CommandRun{{"--database", db + ".absent", "verify"}, 1, ".absent: there is no database here"},
          }) {
