@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <wx/clipbrd.h>
 #include <wx/frame.h>
 
 #include <memory>
@@ -64,6 +65,21 @@ TEST(SummaryPageTest, NewFiguresKeepTheOrderChosen) {
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(1, kProgram), "3");
+}
+
+TEST(SummaryPageTest, CopiesTheFiguresInTheOrderShown) {
+    wxFrame frame(nullptr, wxID_ANY, "summary");
+    auto* page = new SummaryPage(&frame);
+    page->ShowSummaries({Summary(1, "a", 5, {}), Summary(2, "b", 7, {})});
+    page->SortBy(kTests);
+    page->SortBy(kTests);
+    page->CopyToClipboard();
+    wxTextDataObject copied;
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->GetData(copied);
+    wxTheClipboard->Close();
+    EXPECT_EQ(copied.GetText().utf8_string(), TabSeparatedOf(page->Shown()));
+    EXPECT_LT(copied.GetText().find("\n2\t"), copied.GetText().find("\n1\t")) << copied.GetText();
 }
 
 TEST(ReportFileNameTest, NamesThePeriodWhenBothEndsAreKnown) {
