@@ -98,6 +98,27 @@ const ListedRecord* RecordList::RecordAt(long row) const {
     return &m_page[at - m_pageStart];
 }
 
+bool RecordList::SelectKey(std::int64_t key) {
+    const auto found = [this, key] { return std::ranges::find(m_selection.keys, key); };
+    // A record further down than read so far: the rest of the keys are read at once, as scrolling to the
+    // end of the list would.
+    while (found() == m_selection.keys.end() && m_cursor) {
+        ReadKeys(kIdleKeys);
+    }
+    const auto at = found();
+    if (at == m_selection.keys.end()) {
+        return false;
+    }
+    const long row = static_cast<long>(at - m_selection.keys.begin());
+    for (long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); selected != -1;
+         selected = GetNextItem(selected, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+    }
+    SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    EnsureVisible(row);
+    return true;
+}
+
 wxString RecordList::OnGetItemText(long row, long column) const {
     const ListedRecord* record = RecordAt(row);
     return record ? CellOf(*record, column) : wxString();

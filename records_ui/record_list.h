@@ -29,6 +29,9 @@ public:
     const RecordSelection& Selection() const { return m_selection; }
     // The record in row `row`; the store is read when its page is not at hand.
     const ListedRecord* RecordAt(long row) const;
+    // Selects the row of the record `key` alone and scrolls it into view, reading the rest of the keys first
+    // when they are not all in yet; false when the list does not hold it.
+    bool SelectKey(std::int64_t key);
 
 private:
     wxString OnGetItemText(long row, long column) const override;

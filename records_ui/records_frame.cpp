@@ -4,6 +4,7 @@
 #include <wx/artprov.h>
 #include <wx/choice.h>
 #include <wx/config.h>
+#include <wx/datetime.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/iconbndl.h>
@@ -31,17 +32,35 @@
 #include "records_ui/path_text.h"
 #include "records_ui/program_list.h"
 #include "records_ui/record_list.h"
+#include "records_ui/report_command.h"
+#include "records_ui/result_pages.h"
+#include "records_ui/summary_page.h"
+#include "records_ui/trend_panel.h"
 #include "store/csv_export.h"
 
 namespace velanto {
 namespace {
 
-enum CommandId { kImport = wxID_HIGHEST + 1, kExport, kNameProgram, kDownload };
+enum CommandId {
+    kImport = wxID_HIGHEST + 1,
+    kExport,
+    kNameProgram,
+    kDownload,
+    kReport,
+    kLabTitle,
+    kZoomBack,
+    kWholePeriod,
+    kLogarithmic,
+    kGoToPrograms,
+    kGoToRecords
+};
 
 constexpr const char* kStoreWildcard = "Records databases (*.sqlite)|*.sqlite|All files|*";
 constexpr const char* kImportWildcard =
     "Detector results (*.txt;*.xls;*.bin;*.dump)|*.txt;*.xls;*.bin;*.dump|All files|*";
 constexpr const char* kSashKey = "/Window/ProgramsWidth";
+constexpr const char* kResultSashKey = "/Window/PagesHeight";
+constexpr const char* kLogarithmicKey = "/Chart/Logarithmic";
 constexpr const char* kPortKey = "/Download/Port";
 constexpr int kPorts = 4;  // COM1 to COM4, as velanto offers
 
@@ -92,6 +111,15 @@ RecordsFrame::RecordsFrame(const std::filesystem::path& store)
     const int widths[] = {-2, -3, -4};
     SetStatusWidths(3, widths);
     SetDropTarget(new ImportDropTarget(*this));
+    // Ctrl+I is also the Tab character, which the lists take to move the focus before the menu sees it.
+    const auto importKey = [this](wxKeyEvent& event) {
+        if (event.GetKeyCode() == 'I' && event.GetModifiers() == wxMOD_CONTROL) {
+            ProcessCommand(kImport);
+        } else {
+            event.Skip();
+        }
+    };
+    Bind(wxEVT_CHAR_HOOK, importKey);
     Bind(wxEVT_CLOSE_WINDOW, &RecordsFrame::OnClose, this);
     if (!wxPersistentRegisterAndRestore(this)) {
         Centre();
@@ -108,6 +136,7 @@ void RecordsFrame::MakeMenus() {
     file->AppendSeparator();
     file->Append(kImport, "&Import Files...\tCtrl+I", "Keep the records of images, text exports and workbooks");
     file->Append(kExport, "&Export CSV...\tCtrl+E", "Save the records shown as CSV");
+    file->Append(kReport, "&Report...\tCtrl+R", "Save the period's summary, trends and failures as a printable page");
     file->AppendSeparator();
     file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
     auto* records = new wxMenu;
@@ -116,11 +145,13 @@ void RecordsFrame::MakeMenus() {
                     "records");
     records->AppendSeparator();
     records->Append(kNameProgram, "&Name Program...\tF2", "Give the chosen program a name");
+    records->Append(kLabTitle, "&Lab Title...", "The title reports carry");
     records->Append(wxID_REFRESH, "&Refresh\tF5", "Read the store again");
     auto* help = new wxMenu;
     help->Append(wxID_ABOUT, "&About velanto records");
     auto* bar = new wxMenuBar;
     bar->Append(file, "&File");
+    MakeViewMenus(*bar);
     bar->Append(records, "&Records");
     bar->Append(help, "&Help");
     SetMenuBar(bar);
@@ -130,14 +161,15 @@ void RecordsFrame::MakeMenus() {
         {kImport, &RecordsFrame::OnImport},           {kExport, &RecordsFrame::OnExport},
         {wxID_EXIT, &RecordsFrame::OnQuit},           {kDownload, &RecordsFrame::OnDownload},
         {kNameProgram, &RecordsFrame::OnNameProgram}, {wxID_REFRESH, &RecordsFrame::ShowStore},
-        {wxID_ABOUT, &RecordsFrame::OnAbout}};
+        {wxID_ABOUT, &RecordsFrame::OnAbout},         {kReport, &RecordsFrame::OnReport},
+        {kLabTitle, &RecordsFrame::OnLabTitle},       {wxID_COPY, &RecordsFrame::OnCopy}};
     for (const auto& [id, command] : commands) {
         const auto run = [this, command = command](wxCommandEvent&) { (this->*command)(); };
         Bind(wxEVT_MENU, run, id);
     }
     // Import and Download stay offered in a read-only store, to say why they cannot be done.
     const auto offerWithStore = [this](wxUpdateUIEvent& event) { event.Enable(m_store != nullptr); };
-    for (const int command : {kImport, kExport, kDownload}) {
+    for (const int command : {kImport, kExport, kDownload, kReport, kLabTitle}) {
         Bind(wxEVT_UPDATE_UI, offerWithStore, command);
     }
     const auto offerWhenWritable = [this](wxUpdateUIEvent& event) { event.Enable(CanImport()); };
@@ -157,6 +189,7 @@ void RecordsFrame::MakeToolBar() {
     tools->AddSeparator();
     tools->AddTool(kImport, "Import", ToolImage(wxART_FILE_OPEN), "Import files (Ctrl+I)");
     tools->AddTool(kExport, "Export", ToolImage(wxART_FILE_SAVE_AS), "Export the records shown as CSV (Ctrl+E)");
+    tools->AddTool(kReport, "Report", ToolImage(wxART_PRINT), "Save and show the period's report (Ctrl+R)");
     tools->Realize();
 }
 
@@ -165,14 +198,23 @@ void RecordsFrame::MakeLayout() {
     m_programs = new ProgramList(m_splitter);
     auto* right = new wxPanel(m_splitter);
     m_filters = new FilterBar(right, [this] { ShowRecords(); });
-    m_records = new RecordList(right);
+    m_resultSplitter = new wxSplitterWindow(right, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE);
+    m_pages = new ResultPages(m_resultSplitter, [this](std::int64_t key) { OnClicked(key); });
+    m_pages->Trend().SetLogarithmic(wxConfigBase::Get()->ReadBool(kLogarithmicKey, false));
+    m_records = new RecordList(m_resultSplitter);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(m_filters, wxSizerFlags().Expand().Border(wxTOP | wxBOTTOM));
-    column->Add(m_records, wxSizerFlags(1).Expand());
+    column->Add(m_resultSplitter, wxSizerFlags(1).Expand());
     right->SetSizer(column);
+    m_resultSplitter->SetMinimumPaneSize(FromDIP(80));
+    m_resultSplitter->SplitHorizontally(m_pages, m_records,
+                                        wxConfigBase::Get()->ReadLong(kResultSashKey, FromDIP(320)));
     m_splitter->SetMinimumPaneSize(FromDIP(120));
     m_splitter->SplitVertically(m_programs, right, wxConfigBase::Get()->ReadLong(kSashKey, FromDIP(330)));
     m_programs->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { ShowRecords(); });
+    // The first choice is a program: its records, its trend. Once the window is up, which would otherwise
+    // give the focus to a control of its own choosing.
+    CallAfter([this] { m_programs->SetFocus(); });
 }
 
 bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
@@ -199,6 +241,7 @@ void RecordsFrame::ShowStore() {
     if (!m_store) {
         return;
     }
+    m_pages->StoreChanged();
     ShowRecords();
     // After the first rows are on screen: counting every program's records reads the whole store.
     CallAfter([this] {
@@ -228,6 +271,7 @@ void RecordsFrame::ShowRecords() {
     }
     m_records->Show(m_store.get(), m_store->OpenSelection(CurrentFilter()), [this] { ShowTally(); });
     ShowTally();
+    m_pages->Follow(m_store.get(), CurrentFilter());
 }
 
 void RecordsFrame::ShowTally() {
@@ -398,6 +442,106 @@ void RecordsFrame::OnNameProgram() {
     ShowStore();
 }
 
+void RecordsFrame::MakeViewMenus(wxMenuBar& bar) {
+    auto* edit = new wxMenu;
+    edit->Append(wxID_COPY, "&Copy\tCtrl+C", "Copy the summary as tab-separated text");
+    auto* view = new wxMenu;
+    view->Append(kZoomBack, "Zoom &Back\tAlt+Left", "Show the trend's period shown before the last zoom");
+    view->Append(kWholePeriod, "&Whole Period\tCtrl+0", "Show the trend's whole period");
+    view->AppendSeparator();
+    view->Append(kGoToPrograms, "Go to &Programs\tCtrl+1", "Move the keyboard's focus to the list of programs");
+    view->Append(kGoToRecords, "Go to R&ecords\tCtrl+2", "Move the keyboard's focus to the list of records");
+    view->AppendSeparator();
+    view->AppendCheckItem(kLogarithmic, "&Logarithmic RLU Axis\tCtrl+L", "Draw RLU on a logarithmic axis");
+    bar.Append(edit, "&Edit");
+    bar.Append(view, "&View");
+
+    const auto zoomBack = [this](wxCommandEvent&) { m_pages->Trend().ZoomBack(); };
+    Bind(wxEVT_MENU, zoomBack, kZoomBack);
+    const auto wholePeriod = [this](wxCommandEvent&) { m_pages->Trend().ShowWholePeriod(); };
+    Bind(wxEVT_MENU, wholePeriod, kWholePeriod);
+    Bind(wxEVT_MENU, &RecordsFrame::OnLogarithmic, this, kLogarithmic);
+    const auto goToPrograms = [this](wxCommandEvent&) { m_programs->SetFocus(); };
+    Bind(wxEVT_MENU, goToPrograms, kGoToPrograms);
+    const auto goToRecords = [this](wxCommandEvent&) { m_records->SetFocus(); };
+    Bind(wxEVT_MENU, goToRecords, kGoToRecords);
+    const auto offerZoomBack = [this](wxUpdateUIEvent& event) {
+        event.Enable(m_pages->Shows(ResultPages::kTrendPage) && m_pages->Trend().CanZoomBack());
+    };
+    Bind(wxEVT_UPDATE_UI, offerZoomBack, kZoomBack);
+    const auto offerWithTrend = [this](wxUpdateUIEvent& event) {
+        event.Enable(m_pages->Shows(ResultPages::kTrendPage));
+    };
+    Bind(wxEVT_UPDATE_UI, offerWithTrend, kWholePeriod);
+    const auto showLogarithmic = [this](wxUpdateUIEvent& event) { event.Check(m_pages->Trend().IsLogarithmic()); };
+    Bind(wxEVT_UPDATE_UI, showLogarithmic, kLogarithmic);
+    // Elsewhere Ctrl+C is the focused control's own.
+    const auto offerCopy = [this](wxUpdateUIEvent& event) { event.Enable(m_pages->Shows(ResultPages::kSummaryPage)); };
+    Bind(wxEVT_UPDATE_UI, offerCopy, wxID_COPY);
+}
+
+void RecordsFrame::OnLogarithmic(wxCommandEvent& event) {
+    m_pages->Trend().SetLogarithmic(event.IsChecked());
+    wxConfigBase::Get()->Write(kLogarithmicKey, event.IsChecked());
+}
+
+void RecordsFrame::OnCopy() { m_pages->Summary().CopyToClipboard(); }
+
+void RecordsFrame::OnClicked(std::int64_t key) {
+    if (!m_records->SelectKey(key)) {
+        SetStatusText("That result is no longer among the records shown.", 1);
+    }
+}
+
+void RecordsFrame::OnReport() {
+    const RecordFilter filter = CurrentFilter();
+    ReportRequest request;
+    request.period.from = filter.from;
+    request.period.to = filter.to;
+    request.period.detector = filter.detector;
+    if (filter.program) {
+        request.programs.push_back(*filter.program);
+    }
+    request.programVersion = VELANTO_VERSION;
+    request.madeAt = wxDateTime::Now().Format("%Y-%m-%d %H:%M").utf8_string();
+    try {
+        request.title = m_store->LabTitle();
+    } catch (const StoreError& error) {
+        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+        return;
+    }
+    // An open end of the period is named by the records' own first or last date.
+    std::optional<std::string> from = filter.from, to = filter.to;
+    if (const std::vector<std::int64_t>& keys = m_records->Selection().keys; !keys.empty() && (!from || !to)) {
+        const std::int64_t ends[] = {keys.front(), keys.back()};
+        const std::vector<ListedRecord> records = m_store->RecordsOf(ends);
+        if (records.size() == 2 && records[0].record.calendarValid && records[1].record.calendarValid) {
+            from = from.value_or(records[0].record.date);
+            to = to.value_or(records[1].record.date);
+        }
+    }
+    SaveAndOpenReport(this, *m_store, request, ReportFileName(from, to));
+}
+
+void RecordsFrame::OnLabTitle() {
+    if (const std::optional<std::string> refusal = m_store->ImportRefusal()) {
+        wxMessageBox("The lab's title cannot be changed: " + wxString::FromUTF8(*refusal), "velanto records",
+                     wxOK | wxICON_WARNING, this);
+        return;
+    }
+    try {
+        wxTextEntryDialog dialog(this, "The lab's title, at the head of its reports:", "Lab title",
+                                 wxString::FromUTF8(m_store->LabTitle()));
+        if (dialog.ShowModal() == wxID_OK) {
+            m_records->StopReading();
+            m_store->SetLabTitle(dialog.GetValue().utf8_string());
+            ShowRecords();
+        }
+    } catch (const StoreError& error) {
+        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+    }
+}
+
 void RecordsFrame::OnAbout() {
     wxAboutDialogInfo about;
     about.SetName("velanto records");
@@ -410,6 +554,7 @@ void RecordsFrame::OnAbout() {
 
 void RecordsFrame::OnClose(wxCloseEvent& event) {
     wxConfigBase::Get()->Write(kSashKey, m_splitter->GetSashPosition());
+    wxConfigBase::Get()->Write(kResultSashKey, m_resultSplitter->GetSashPosition());
     event.Skip();
 }
 

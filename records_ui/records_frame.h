@@ -8,6 +8,7 @@
 #include "store/record_store.h"
 
 class wxChoice;
+class wxMenuBar;
 class wxSplitterWindow;
 
 namespace velanto {
@@ -15,6 +16,7 @@ namespace velanto {
 class FilterBar;
 class ProgramList;
 class RecordList;
+class ResultPages;
 
 // velanto records' window: the programs beside the records they hold, narrowed by period, detector and
 // result, and the commands that bring records in (import, download) and take them out (CSV).
@@ -46,6 +48,12 @@ private:
     void OnExport();
     void OnDownload();
     void OnNameProgram();
+    void OnReport();
+    void OnLabTitle();
+    void OnCopy();
+    void OnClicked(std::int64_t key);
+    void OnLogarithmic(wxCommandEvent& event);
+    void MakeViewMenus(wxMenuBar& bar);
     void OnAbout();
     void OnQuit() { Close(); }
     void OnClose(wxCloseEvent& event);
@@ -57,6 +65,8 @@ private:
     std::filesystem::path m_storePath;
     std::size_t m_total = 0;  // records in the store
     wxSplitterWindow* m_splitter = nullptr;
+    wxSplitterWindow* m_resultSplitter = nullptr;  // the pages above the records
+    ResultPages* m_pages = nullptr;
     ProgramList* m_programs = nullptr;
     FilterBar* m_filters = nullptr;
     RecordList* m_records = nullptr;

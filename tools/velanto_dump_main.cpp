@@ -18,7 +18,7 @@ namespace {
 constexpr int kUsageError = 2;
 
 constexpr std::string_view kHelp = R"(Usage:
-  velanto-dump generate [--records N] [--id N] [--seed S] -o FILE
+  velanto-dump generate [--records N] [--id N] [--seed S] [--first-day D] -o FILE
   velanto-dump decode FILE
   velanto-dump --help
 
@@ -26,7 +26,9 @@ generate  writes a plausible 16448-byte detector dump: limits for programs
           0 to 101 and N records (0 to 2000, default 2000) with dates, times,
           programs and RLU values that give every verdict. --id sets the
           identifier shown in the first column (default 4660), --seed the
-          random seed (default 1); the same options always give the same bytes.
+          random seed (default 1), --first-day the working day of the first
+          record, counted from 2007-03-01 at 28 a month (default 0); the same
+          options always give the same bytes.
 decode    prints the rows that velanto shows for the dump in FILE, one line a
           row, the ten cells separated by tab characters (the tenth, the
           remark, is always empty). FILE must be exactly 16448 bytes.
@@ -45,6 +47,8 @@ int Generate(velanto::OptionParser& options) {
             recipe.identifier = static_cast<std::uint16_t>(options.NumberValue(0, 65535));
         } else if (*option == "--seed") {
             recipe.seed = static_cast<std::uint32_t>(options.NumberValue(0, 4294967295u));
+        } else if (*option == "--first-day") {
+            recipe.firstDay = static_cast<std::uint32_t>(options.NumberValue(0, 100000));
         } else if (*option == "-o") {
             output = options.TextValue();
         } else {

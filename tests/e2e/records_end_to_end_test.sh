@@ -2,12 +2,13 @@
 # velanto records as a lab meets it, driven from the keyboard on a display of its own: velanto downloads
 # the detector's memory and saves it as text and as a workbook; velanto records downloads the same memory
 # (Ctrl+D), finds every record of both files already kept (Ctrl+I), and exports CSV (Ctrl+E) that holds
-# exactly velanto's rows. The window comes back at the size it was left and with the store last open;
+# exactly velanto's rows. With a later download kept, a program's trend shows its results in their verdicts'
+# colours against both limits, and its report (Ctrl+R) is saved with its chart and opened. The window comes back at the size it was left and with the store last open;
 # a store that may not be written says so, and says why when asked to import.
 #
 # Arguments: velanto-records, velanto, velanto-detector, velanto-dump, the folder of the .xls driver's
 # odbcinst.ini. With VELANTO_SCREENSHOT set to a file name, it also takes a picture of the window with
-# its records there.
+# its records there; with VELANTO_CHART_SCREENSHOT set, a picture of a program's trend.
 set -u
 if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
     source "$(dirname "$0")/../harness/virtual_display.sh"
@@ -28,6 +29,16 @@ trap 'stop_velanto; stop_detector; rm -rf "$work"' EXIT
 store=$work/store/lab.sqlite
 title=" - velanto records$"
 box="^velanto records$"
+
+# The system's browser, as the desktop finds it (GIO's default for web pages, xdg-open's $BROWSER), is one
+# that notes what it was asked to open.
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$work/bin"
+printf '#!/bin/sh\necho "$@" >> "%s/opened"\n' "$work" > "$work/bin/browser"
+chmod +x "$work/bin/browser"
+printf '[Desktop Entry]\nType=Application\nName=Test browser\nExec=%s %%u\nMimeType=text/html;\n' \
+    "$work/bin/browser" > "$XDG_DATA_HOME/applications/velanto-test-browser.desktop"
+printf '[Default Applications]\ntext/html=velanto-test-browser.desktop\n' > "$XDG_CONFIG_HOME/mimeapps.list"
+export BROWSER=$work/bin/browser
 
 # --- the operator at velanto records' window: operator.sh's $velanto_pid and $main_window are its own ---
 
@@ -94,6 +105,23 @@ quit_records() {
     must "velanto records ends with status 0 (status $status)" test "$status" -eq 0
 }
 
+# True when the picture $1 holds every colour given ("#RRGGBB").
+picture_holds() {
+    local picture=$1 colour colours
+    shift
+    colours=$(convert "$picture" -format %c histogram:info:- | grep -oE '#[0-9A-Fa-f]{6}' | tr a-f A-F)
+    for colour in "$@"; do
+        grep -qx "$colour" <<< "$colours" || return 1
+    done
+}
+# The markers of Pass, Caution and Failed results (chart/'s StyleOf) and the upper and lower limits' lines.
+chart_colours=("#1B7837" "#D98C00" "#C2182B" "#8E24AA" "#00697C")
+chart_shown() {
+    settle
+    import -window "$main_window" "$work/chart.png"
+    picture_holds "$work/chart.png" "${chart_colours[@]}"
+}
+
 # velanto's text export as CSV lines in the records program's terms, sorted: ISO dates, no program name.
 text_export_as_csv() {
     tail -n +3 "$1" | tr -d '\r' |
@@ -152,6 +180,26 @@ if [ -n "${VELANTO_SCREENSHOT:-}" ]; then  # a picture of the window with its re
     settle
     import -window "$main_window" "$VELANTO_SCREENSHOT"
 fi
+
+scenario "velanto records draws a program's trend against its limits, and saves and opens its report"
+# The detector's next memory, with limits of its own, downloaded by another velanto records meanwhile.
+"$dump_tool" generate --records 2000 --id 321 --seed 6 --first-day 56 -o "$work/later.bin"
+must "a later download is kept" "$records" --database "$store" import "$work/later.bin" > /dev/null
+keys F5
+keys ctrl+1 Home Down Down Down  # program 3, in the list of programs
+must "the trend shows Pass, Caution and Failed results and both limits" wait_until "$patience" chart_shown
+if [ -n "${VELANTO_CHART_SCREENSHOT:-}" ]; then
+    cp "$work/chart.png" "$VELANTO_CHART_SCREENSHOT"
+fi
+keys ctrl+r
+wait_for_window "^Save report$"
+xdotool windowfocus --sync "$(visible_window "^Save report$")" key ctrl+a type "$work/report.html"
+settle
+xdotool key Return
+must "the save dialog goes" wait_until "$patience" window_gone "^Save report$"
+must "the report is written" wait_until "$patience" test -s "$work/report.html"
+check "the report holds the program's chart" grep -q "<svg" "$work/report.html"
+must "the report is opened in the browser" wait_until "$patience" grep -qs "report.html" "$work/opened"
 
 scenario "velanto records comes back at its size, with the store last open"
 settle

@@ -14,6 +14,9 @@ check "decode prints one line a row" test "$(wc -l < "$work/rows.txt")" = 3
 check "each line holds ten cells, the last empty" \
     test "$(awk -F'\t' 'NF != 10 || $10 != "" || $1 != "4660" { bad++ } END { print bad + 0 }' "$work/rows.txt")" = 0
 check "rows are numbered from 1" test "$(cut -f2 "$work/rows.txt" | tr '\n' ' ')" = "1 2 3 "
+"$tool" generate --records 1 --first-day 28 -o "$work/later.bin"
+check "--first-day moves the first record a month of 28 working days on" \
+    test "$("$tool" decode "$work/later.bin" | cut -f3)" = "2007/04/01"
 
 head -c 16447 "$work/a.bin" > "$work/short.bin"
 "$tool" decode "$work/short.bin" > /dev/null 2> "$work/err.txt"
