@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/init.h>
 
 #include <unistd.h>
 
@@ -103,19 +102,3 @@ void BM_OneByteWithProgress(benchmark::State& state) {
 BENCHMARK(BM_OneByteWithProgress)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    wxApp::SetInstance(new wxApp());
-    if (!wxEntryStart(argc, argv)) {
-        return 1;
-    }
-    {
-        wxEventLoop loop;
-        wxEventLoopActivator activate(&loop);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    wxEntryCleanup();
-    return 0;
-}

@@ -7,7 +7,6 @@
 #include <wx/dcmemory.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
-#include <wx/init.h>
 
 #include <memory>
 #include <random>
@@ -59,6 +58,17 @@ void Counters(benchmark::State& state, const TrendPanel& panel) {
     state.counters["markers"] = static_cast<double>(panel.Scene().markers.size());
 }
 
+// Each benchmark on both kinds of RLU axis, the median of five runs of ten.
+void LinearAndLogarithmic(benchmark::internal::Benchmark* run) {
+    run->ArgName("log")
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(10)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
+}
+
 // New data: the trend laid out for the panel (the points copied in, as the window takes them).
 void BM_TrendLaidOut(benchmark::State& state) {
     ChartWindow window(state.range(0) != 0);
@@ -68,14 +78,7 @@ void BM_TrendLaidOut(benchmark::State& state) {
     }
     Counters(state, *window.panel);
 }
-BENCHMARK(BM_TrendLaidOut)
-    ->ArgName("log")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_TrendLaidOut)->Apply(LinearAndLogarithmic);
 
 // A paint's work: the laid-out trend drawn, on a bitmap the panel's size.
 void BM_TrendDrawn(benchmark::State& state) {
@@ -87,14 +90,7 @@ void BM_TrendDrawn(benchmark::State& state) {
     }
     Counters(state, *window.panel);
 }
-BENCHMARK(BM_TrendDrawn)
-    ->ArgName("log")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_TrendDrawn)->Apply(LinearAndLogarithmic);
 
 // The window asked to draw again: from Refresh to the panel's paint done, through the event loop, as a
 // zoom or a drag's band does it.
@@ -125,30 +121,6 @@ void BM_TrendRefreshedOnScreen(benchmark::State& state) {
     Counters(state, *window.panel);
     window.frame->Hide();
 }
-BENCHMARK(BM_TrendRefreshedOnScreen)
-    ->ArgName("log")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->UseRealTime();
+BENCHMARK(BM_TrendRefreshedOnScreen)->Apply(LinearAndLogarithmic)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    wxApp::SetInstance(new wxApp());
-    if (!wxEntryStart(argc, argv)) {
-        return 1;
-    }
-    {
-        wxEventLoop loop;
-        wxEventLoopActivator activate(&loop);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    wxEntryCleanup();
-    return 0;
-}

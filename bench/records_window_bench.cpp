@@ -5,8 +5,6 @@
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/fileconf.h>
-#include <wx/init.h>
 
 #include <filesystem>
 
@@ -74,24 +72,3 @@ void BM_FilterByProgramToRowsPainted(benchmark::State& state) {
 BENCHMARK(BM_FilterByProgramToRowsPainted)->Unit(benchmark::kMillisecond)->Iterations(12)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    wxApp::SetInstance(new wxApp());
-    if (!wxEntryStart(argc, argv)) {
-        return 1;
-    }
-    // The window's settings go to a file of the benchmark's own.
-    const std::filesystem::path settings = std::filesystem::temp_directory_path() / "velanto-records-bench.conf";
-    wxConfigBase::Set(new wxFileConfig("", "", settings.string(), "", wxCONFIG_USE_LOCAL_FILE));
-    {
-        wxEventLoop loop;
-        wxEventLoopActivator activate(&loop);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    }
-    delete wxConfigBase::Set(nullptr);
-    std::filesystem::remove(settings);
-    wxEntryCleanup();
-    return 0;
-}
