@@ -10,19 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "store/store_error.h"
+
 namespace velanto {
-
-// A store that cannot do what was asked; what() says why, in words for the operator.
-class StoreError : public std::runtime_error {
-public:
-    explicit StoreError(const std::string& what, int sqliteCode = SQLITE_OK)
-        : std::runtime_error(what), m_sqliteCode(sqliteCode) {}
-    // SQLite's primary result code when SQLite refused, else SQLITE_OK.
-    int SqliteCode() const { return m_sqliteCode; }
-
-private:
-    int m_sqliteCode;
-};
 
 class SqliteStatement;
 

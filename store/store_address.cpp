@@ -1,0 +1,3 @@
+#include "store/store_address.h"
+
+namespace velanto {}  // namespace velanto
