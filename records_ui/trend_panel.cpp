@@ -3,6 +3,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 #include <cmath>
@@ -184,14 +185,15 @@ void TrendPanel::Draw(wxDC& dc) const {
     if (!context) {
         return;
     }
-    context->SetFont(ChartFont(), *wxBLACK);
     if (!m_message.empty()) {
+        context->SetFont(GetFont(), wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));  // as the window speaks
         double width = 0, height = 0;
         context->GetTextExtent(m_message, &width, &height);
         const wxSize size = GetClientSize();
         context->DrawText(m_message, (size.x - width) / 2, (size.y - height) / 2);
         return;
     }
+    context->SetFont(ChartFont(), *wxBLACK);  // the report's metrics, which the scene is laid out for
     DrawScene(*context);
     DrawLegendAndNotes(*context);
     DrawDragBand(*context);
