@@ -11,3 +11,4 @@ for bench in out/build-release/bench/*_bench; do
 done
 bench/transfer_figures.sh out/build-release
 bench/reception_figures.sh out/build-release
+bench/records_server_figures.sh out/build-release
