@@ -113,6 +113,10 @@ int Import(RecordStore& store, Arguments& arguments, std::ostream& out, std::ost
         } catch (const StoreError& error) {
             err << error.what() << '\n';
             status = kFailed;
+            if (error.Why() == StoreError::Cause::ConnectionLost && !arguments.Done()) {
+                err << "the files after " << file << " were not imported\n";
+                break;  // each would fail alike
+            }
         }
     } while (!arguments.Done());
     return status;
