@@ -18,6 +18,7 @@
 #include "report/html_report.h"
 #include "report/program_summary.h"
 #include "store/csv_export.h"
+#include "store/store_address.h"
 
 namespace velanto {
 namespace {
@@ -112,6 +113,10 @@ int Import(RecordStore& store, Arguments& arguments, std::ostream& out, std::ost
         } catch (const StoreError& error) {
             err << error.what() << '\n';
             status = kFailed;
+            if (error.Why() == StoreError::Cause::ConnectionLost && !arguments.Done()) {
+                err << "the files after " << file << " were not imported\n";
+                break;  // each would fail alike
+            }
         }
     } while (!arguments.Done());
     return status;
@@ -323,8 +328,8 @@ int Download(RecordStore& store, const DownloadRequest& request, std::ostream& o
     return 0;
 }
 
-int RunCommand(const std::filesystem::path& database, const std::string& command, Arguments& arguments,
-               std::ostream& out, std::ostream& err) {
+int RunCommand(const StoreAddress& database, const std::string& command, Arguments& arguments, std::ostream& out,
+               std::ostream& err) {
     constexpr std::array kCommands = {"import", "export", "name", "verify", "download", "report", "title"};
     if (std::find(kCommands.begin(), kCommands.end(), command) == kCommands.end()) {
         throw UsageError("no command " + command);
@@ -342,11 +347,11 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
     const bool reads =
         command == "export" || command == "verify" || command == "report" || (command == "title" && arguments.Done());
     std::error_code ignored;
-    if (!reads) {
-        std::filesystem::create_directories(database.parent_path(), ignored);  // failing, the store says why
+    if (!reads && !database.OnServer()) {
+        std::filesystem::create_directories(database.file.parent_path(), ignored);  // failing, the store says why
     }
-    RecordStore store(database, reads && !std::filesystem::exists(database, ignored) ? RecordStore::Access::ReadOnly
-                                                                                     : RecordStore::Access::ReadWrite);
+    const bool absent = !database.OnServer() && !std::filesystem::exists(database.file, ignored);
+    RecordStore store(database, reads && absent ? RecordStore::Access::ReadOnly : RecordStore::Access::ReadWrite);
     if (download) {
         return Download(store, *download, out, err);
     }
@@ -370,7 +375,7 @@ int RunCommand(const std::filesystem::path& database, const std::string& command
 std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream& out, std::ostream& err) {
     Arguments arguments(all);
     try {
-        std::filesystem::path database = DefaultDatabasePath();
+        StoreAddress database = DefaultDatabasePath();
         if (arguments.Done()) {
             return std::nullopt;
         }
@@ -380,7 +385,7 @@ std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream
             return 0;
         }
         if (first == "--database") {
-            database = PathFromUtf8(arguments.Next("--database needs a PATH"));
+            database = StoreAddressOf(arguments.Next("--database needs a PATH"));
             if (arguments.Done()) {
                 return std::nullopt;
             }
