@@ -65,7 +65,17 @@ void RecordList::ReadKeys(std::size_t rows) {
     if (!m_cursor) {
         return;
     }
-    const bool more = m_cursor->Read(rows, m_selection);
+    bool more = false;
+    try {
+        more = m_cursor->Read(rows, m_selection);
+    } catch (const StoreError& error) {
+        if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+            throw;
+        }
+        m_cursor.reset();  // the keys read so far stay listed
+        m_lost(error);
+        return;
+    }
     SetItemCount(static_cast<long>(m_selection.keys.size()));
     if (!more) {
         m_cursor.reset();
@@ -88,9 +98,19 @@ const ListedRecord* RecordList::RecordAt(long row) const {
     }
     if (at < m_pageStart || at >= m_pageStart + m_page.size()) {
         // The page around the row asked for, so that scrolling up or down reads the store rarely.
-        m_pageStart = at - std::min(at, kPageRows / 2);
-        const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - m_pageStart);
-        m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(m_pageStart, rows));
+        const std::size_t start = at - std::min(at, kPageRows / 2);
+        const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - start);
+        try {
+            m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(start, rows));
+        } catch (const StoreError& error) {
+            // Thrown on through the toolkit's drawing, it would end the program; the page at hand stays.
+            if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+                throw;
+            }
+            m_lost(error);
+            return nullptr;
+        }
+        m_pageStart = start;
         if (at >= m_pageStart + m_page.size()) {
             return nullptr;  // gone from the store meanwhile
         }
