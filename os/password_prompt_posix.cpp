@@ -21,7 +21,7 @@ public:
     }
     ~EchoOff() {
         if (m_changed) {
-            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_before);
+            ::tcsetattr(STDIN_FILENO, TCSANOW, &m_before);
         }
     }
     EchoOff(const EchoOff&) = delete;
@@ -37,8 +37,8 @@ private:
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 std::optional<std::string> AskPasswordAtTerminal(std::string_view prompt) {
+    const EchoOff quiet;  // before the prompt: whatever is typed after it must not show
     std::cerr << prompt << std::flush;
-    const EchoOff quiet;
     std::string password;
     if (!std::getline(std::cin, password)) {
         return std::nullopt;

@@ -37,8 +37,8 @@ private:
 bool StandardInputIsTerminal() { return ::_isatty(::_fileno(stdin)) != 0; }
 
 std::optional<std::string> AskPasswordAtTerminal(std::string_view prompt) {
+    const EchoOff quiet;  // before the prompt: whatever is typed after it must not show
     std::cerr << prompt << std::flush;
-    const EchoOff quiet;
     std::string password;
     if (!std::getline(std::cin, password)) {
         return std::nullopt;
