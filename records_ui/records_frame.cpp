@@ -316,7 +316,7 @@ void RecordsFrame::OfferReconnect(const wxString& why) {
     wxMessageDialog box(this,
                         "The connection to the store on the server was lost. The window keeps what it "
                         "shows; reconnect to read the store again.",
-                        "velanto records", wxYES_NO | wxYES_DEFAULT | wxICON_WARNING);
+                        "Connection to the server lost", wxYES_NO | wxYES_DEFAULT | wxICON_WARNING);
     box.SetExtendedMessage(why);
     box.SetYesNoLabels("&Reconnect", "&Not Now");
     const bool reconnect = box.ShowModal() == wxID_YES;

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# velanto records' window on a store on a PostgreSQL server of the test's own, driven from the keyboard:
+# File > Open Database Server (Ctrl+Shift+O) opens it with the data source and password typed, and the
+# settings keep no password; an image is imported. With the server stopped, Refresh (F5) says the
+# connection was lost and offers to reconnect while the list keeps its rows; with the server back,
+# Reconnect reads the store again.
+#
+# Arguments: velanto-records, velanto-dump.
+set -u
+if [ -z "${VELANTO_E2E_DISPLAY:-}" ]; then  # a display of its own, where no other test takes the focus
+    source "$(dirname "$0")/../harness/virtual_display.sh"
+    export VELANTO_E2E_DISPLAY=1
+    on_virtual_display 1280x1024x24 bash "$0" "$@"
+    exit
+fi
+records=$1 dump_tool=$2
+patience=60
+export GSETTINGS_BACKEND=memory  # no desktop settings service on the test display
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../check.sh"
+source "$here/../harness/operator.sh"
+source "$here/../harness/records_operator.sh"
+source "$here/../harness/postgres_server.sh"
+export XDG_DATA_HOME=$work/data
+trap 'stop_velanto; rm -rf "$work"' EXIT
+start_postgres_server || exit 1  # removed on exit before the rest
+title=" - velanto records$"
+box="^velanto records$"
+lost="^Connection to the server lost$"
+server_title="DSN=$velanto_server_dsn;UID=$velanto_server_user$title"
+
+# Failed and Caution rows' colours (records_ui/record_list.cpp): a list that shows rows shows both.
+rows_shown() {
+    settle
+    import -window "$main_window" "$work/window.png"
+    picture_holds "$work/window.png" "#FFCDD2" "#FFECB3"
+}
+
+settings_hold_no_password() { ! grep -qF "$velanto_server_password" "$XDG_CONFIG_HOME/velanto/records.conf"; }
+
+scenario() { echo "$SECONDS s: $*"; }
+
+scenario "velanto records opens the store on the server by keys"
+"$dump_tool" generate --records 2000 --id 321 --seed 5 -o "$work/memory.bin"
+start_records --database "$work/local.sqlite"
+keys ctrl+shift+o
+wait_for_window "^Open Database Server$"
+xdotool key ctrl+a type "DSN=$velanto_server_dsn;UID=$velanto_server_user"
+xdotool key Tab
+xdotool type "$velanto_server_password"
+xdotool key Return
+must "the window shows the server's store" wait_until "$patience" window_shown "$server_title"
+main_window=$(visible_window "$server_title")
+check "the settings keep the server's store" grep -qF "DSN=$velanto_server_dsn" "$XDG_CONFIG_HOME/velanto/records.conf"
+check "... without its password" settings_hold_no_password
+import_file "$work/memory.bin" "2000 new, 0 already kept"
+check "the import is on the server" test "$(server_sql "SELECT count(*) FROM records")" = 2000
+must "the list shows the records" rows_shown
+
+scenario "the server stops: Refresh offers to reconnect, and the list keeps its rows"
+postgres_server_kill
+keys F5
+must "a box says the connection was lost" wait_until "$patience" window_shown "$lost"
+check "the list still shows its rows" rows_shown
+postgres_server_start
+answer_box "$lost"  # Reconnect
+settle
+check "no other box follows" only_the_dialog_shown
+check "after reconnecting, the list shows the store's rows" rows_shown
+check "... of the same store" window_shown "$server_title"
+quit_records
+finish "velanto records on a store on a server"
