@@ -366,7 +366,18 @@ void RecordsFrame::ShowStore() {
         m_filters->OfferDetectors(std::move(detectors));
         ShowTally();
     };
-    CallAfter([this, countPrograms] { Guarded(countPrograms); });
+    // Told at most once with the rows' own loss: the command that lost them has offered to reconnect already.
+    const auto countWhileShowing = [this, countPrograms] {
+        try {
+            countPrograms();
+        } catch (const StoreError& error) {
+            if (!IsConnectionLost(error)) {
+                throw;
+            }
+            ConnectionLostWhileShowing(error);
+        }
+    };
+    CallAfter(countWhileShowing);
     const std::optional<std::string> refusal = m_store->ImportRefusal();
     const wxString shown = wxString::FromUTF8(ShownAddressOf(m_address));
     SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : shown, 2);
