@@ -23,6 +23,8 @@ packages=(
     # velanto records: its SQLite store, and the reader of velanto's workbooks; the SQLite shell its
     # tests inspect the store with
     libsqlite3-dev libfreexl-dev sqlite3
+    # its store on a database server: the server its tests start, and the server's ODBC driver
+    postgresql odbc-postgresql
     # its report's test: a headless browser prints it, and its PDF's text and charts' XML are read
     chromium poppler-utils libxml2-utils
 )

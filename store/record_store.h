@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,7 +14,9 @@
 #include "dump/detector_dump.h"
 #include "dump/record_table.h"
 #include "store/kept_record.h"
-#include "store/sqlite_database.h"
+#include "store/store_address.h"
+#include "store/store_connection.h"
+#include "store/store_error.h"
 
 namespace velanto {
 
@@ -65,8 +68,8 @@ public:
 
 private:
     friend class RecordStore;
-    explicit RecordCursor(SqliteStatement query) : m_query(std::move(query)) {}
-    SqliteStatement m_query;
+    explicit RecordCursor(std::unique_ptr<StoreStatement> query) : m_query(std::move(query)) {}
+    std::unique_ptr<StoreStatement> m_query;
     bool m_done = false;
 };
 
@@ -83,17 +86,20 @@ struct ImportCounts {
     std::size_t notCalendar = 0;  // added with a date or time that is no calendar value, kept as text
 };
 
-// Every result a lab has downloaded, each kept once, in one SQLite file. Append-only: an import adds
-// downloads and records and never changes what another import added.
+class SqlDialect;
+
+// Every result a lab has downloaded, each kept once, in one SQLite file or in a database on a server that
+// several computers share. Append-only: an import adds downloads and records and never changes what another
+// import added.
 class RecordStore {
 public:
-    using Access = SqliteDatabase::Access;
+    using Access = StoreAccess;
     static constexpr int kSchemaVersion = 3;
 
-    // Opens the records database `file`; with ReadWrite, one is made when the file is absent or empty, and
-    // an older one is brought up to this version. Throws StoreError, leaving the file as it was, when it is
-    // no records database or one of a newer version.
-    explicit RecordStore(const std::filesystem::path& file, Access access = Access::ReadWrite);
+    // Opens the records database at `address`; with ReadWrite, one is made when the file is absent or empty
+    // or the server's database holds no table, and an older one is brought up to this version. Throws
+    // StoreError, leaving the database as it was, when it is no records database or one of a newer version.
+    explicit RecordStore(const StoreAddress& address, Access access = Access::ReadWrite);
 
     // Keeps the records of `rows` that are not kept yet, with the download they came in, in one
     // transaction: a row that is no result adds nothing of the download (StoreError naming the row), and a
@@ -121,16 +127,20 @@ public:
     // Throws StoreError with ImportRefusal's reason when the store may not be written.
     void SetLabTitle(std::string_view title);
     // Decodes every kept image again and checks that its records are all kept and equal, and checks the
-    // file itself; what differs, one line each, or nothing when all holds.
+    // SQLite file itself; what differs, one line each, or nothing when all holds.
     std::vector<std::string> Verify();
     // Why imports are refused, when they are: the store was opened for reading only, or its file is.
     std::optional<std::string> ImportRefusal() const { return m_importRefusal; }
 
 private:
-    void RefuseForeignFile(const std::filesystem::path& file);
+    void OpenFile(const std::filesystem::path& file);
+    void OpenServer(const std::string& connection);
+    void RefuseForeignDatabase();
     void BringSchemaUpToDate();
 
-    SqliteDatabase m_database;
+    std::unique_ptr<StoreConnection> m_database;
+    const SqlDialect* m_dialect = nullptr;
+    std::string m_name;  // as messages name the store: a file's path, or the server's address without password
     Access m_access;
     std::optional<std::string> m_importRefusal;
 };

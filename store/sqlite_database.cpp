@@ -100,16 +100,11 @@ void SqliteDatabase::UseWriteAheadLog() {
     }
 }
 
-SqliteStatement SqliteDatabase::Prepare(std::string_view sql) {
+std::unique_ptr<StoreStatement> SqliteDatabase::Prepare(std::string_view sql) {
     sqlite3_stmt* statement = nullptr;
     Check(sqlite3_prepare_v2(m_handle.get(), sql.data(), static_cast<int>(sql.size()), &statement, nullptr),
           "the store");
-    return SqliteStatement(*this, statement);
-}
-
-std::int64_t SqliteDatabase::QueryNumber(const std::string& sql) {
-    SqliteStatement query = Prepare(sql);
-    return query.Step() ? query.Number(0) : 0;
+    return std::make_unique<SqliteStatement>(*this, statement);
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {
@@ -140,10 +135,11 @@ bool SqliteStatement::Step() {
     return code == SQLITE_ROW;
 }
 
-void SqliteStatement::Run() {
+std::int64_t SqliteStatement::Run() {
     while (Step()) {
     }
     Reset();
+    return sqlite3_changes64(sqlite3_db_handle(m_handle.get()));
 }
 
 void SqliteStatement::Reset() {
@@ -155,21 +151,6 @@ std::string_view SqliteStatement::TextView(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_handle.get(), column));
     return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(m_handle.get(), column)))
                 : std::string_view();
-}
-
-SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {
-    m_database.Execute("BEGIN IMMEDIATE");
-}
-
-SqliteTransaction::~SqliteTransaction() {
-    if (m_open) {
-        sqlite3_exec(m_database.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-}
-
-void SqliteTransaction::Commit() {
-    m_database.Execute("COMMIT");
-    m_open = false;
 }
 
 std::string SqliteStatement::Blob(int column) const {
