@@ -51,12 +51,36 @@ RecordList::RecordList(wxWindow* parent)
 
 void RecordList::Show(RecordStore* store, RecordCursor cursor, std::function<void()> complete) {
     m_store = store;
-    m_cursor.emplace(std::move(cursor));
-    m_complete = std::move(complete);
-    m_selection = {};
+    m_cursor.reset();
+    // The first keys are read before the rows shown go: a server gone away leaves them as they were.
+    RecordSelection first;
+    bool more = false;
+    try {
+        more = cursor.Read(kFirstKeys, first);
+    } catch (const StoreError& error) {
+        if (!Lost(error)) {
+            throw;
+        }
+        return;
+    }
+    m_selection = std::move(first);
     m_page.clear();
-    ReadKeys(kFirstKeys);
+    m_complete = std::move(complete);
+    SetItemCount(static_cast<long>(m_selection.keys.size()));
+    if (more) {
+        m_cursor.emplace(std::move(cursor));
+    } else {
+        m_complete();
+    }
     Refresh();
+}
+
+bool RecordList::Lost(const StoreError& error) const {
+    if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+        return false;
+    }
+    m_lost(error);
+    return true;
 }
 
 // Batches small enough for the window to stay responsive, large enough to read a million keys in a
@@ -69,11 +93,10 @@ void RecordList::ReadKeys(std::size_t rows) {
     try {
         more = m_cursor->Read(rows, m_selection);
     } catch (const StoreError& error) {
-        if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+        m_cursor.reset();  // the keys read so far stay listed
+        if (!Lost(error)) {
             throw;
         }
-        m_cursor.reset();  // the keys read so far stay listed
-        m_lost(error);
         return;
     }
     SetItemCount(static_cast<long>(m_selection.keys.size()));
@@ -104,10 +127,9 @@ const ListedRecord* RecordList::RecordAt(long row) const {
             m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(start, rows));
         } catch (const StoreError& error) {
             // Thrown on through the toolkit's drawing, it would end the program; the page at hand stays.
-            if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+            if (!Lost(error)) {
                 throw;
             }
-            m_lost(error);
             return nullptr;
         }
         m_pageStart = start;

@@ -40,6 +40,8 @@ private:
     wxString OnGetItemText(long row, long column) const override;
     wxItemAttr* OnGetItemAttr(long row) const override;
     void ReadKeys(std::size_t rows);
+    // Tells a lost connection to whoever listens; false for any other error.
+    bool Lost(const StoreError& error) const;
     void OnIdle(wxIdleEvent& event);
 
     static constexpr std::size_t kPageRows = 128;

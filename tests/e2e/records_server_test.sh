@@ -29,12 +29,13 @@ box="^velanto records$"
 lost="^Connection to the server lost$"
 server_title="DSN=$velanto_server_dsn;UID=$velanto_server_user$title"
 
-# Failed and Caution rows' colours (records_ui/record_list.cpp): a list that shows rows shows both.
-rows_shown() {
+# The lowest rows of the list and the status line below them, which tells their count: $work/$1.rgb.
+snap_rows() {
     settle
-    import -window "$main_window" "$work/window.png"
-    picture_holds "$work/window.png" "#FFCDD2" "#FFECB3"
+    import -window "$main_window" -gravity south -crop 100%x25%+0+0 +repage "$work/$1.png"
+    convert "$work/$1.png" "$work/$1.rgb"
 }
+rows_as_before() { snap_rows "$1" && cmp -s "$work/before.rgb" "$work/$1.rgb"; }
 
 settings_hold_no_password() { ! grep -qF "$velanto_server_password" "$XDG_CONFIG_HOME/velanto/records.conf"; }
 
@@ -55,18 +56,18 @@ check "the settings keep the server's store" grep -qF "DSN=$velanto_server_dsn" 
 check "... without its password" settings_hold_no_password
 import_file "$work/memory.bin" "2000 new, 0 already kept"
 check "the import is on the server" test "$(server_sql "SELECT count(*) FROM records")" = 2000
-must "the list shows the records" rows_shown
+snap_rows before
 
 scenario "the server stops: Refresh offers to reconnect, and the list keeps its rows"
 postgres_server_kill
 keys F5
 must "a box says the connection was lost" wait_until "$patience" window_shown "$lost"
-check "the list still shows its rows" rows_shown
+check "the list still shows its rows" rows_as_before lost
 postgres_server_start
 answer_box "$lost"  # Reconnect
 settle
 check "no other box follows" only_the_dialog_shown
-check "after reconnecting, the list shows the store's rows" rows_shown
+check "after reconnecting, the list shows the store's rows again" wait_until "$patience" rows_as_before again
 check "... of the same store" window_shown "$server_title"
 quit_records
 finish "velanto records on a store on a server"
