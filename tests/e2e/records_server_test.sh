@@ -3,7 +3,7 @@
 # File > Open Database Server (Ctrl+Shift+O) opens it with the data source and password typed, and the
 # settings keep no password; an image is imported. With the server stopped, Refresh (F5) says the
 # connection was lost and offers to reconnect while the list keeps its rows; with the server back,
-# Reconnect reads the store again.
+# Reconnect reads the store again. At the next start, the store opens again once its password is typed.
 #
 # Arguments: velanto-records, velanto-dump.
 set -u
@@ -69,5 +69,15 @@ settle
 check "no other box follows" only_the_dialog_shown
 check "after reconnecting, the list shows the store's rows again" wait_until "$patience" rows_as_before again
 check "... of the same store" window_shown "$server_title"
+
+scenario "at the next start the server's store opens again, asking for the password it did not keep"
+quit_records
+"$records" > "$work/velanto.log" 2>&1 &
+velanto_pid=$!
+wait_for_window "^Password for the store$"
+xdotool windowfocus --sync "$(visible_window "^Password for the store$")" type "$velanto_server_password"
+xdotool key Return
+must "the window shows the server's store" wait_until "$patience" window_shown "$server_title"
+main_window=$(visible_window "$server_title")
 quit_records
 finish "velanto records on a store on a server"
