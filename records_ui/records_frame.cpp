@@ -290,10 +290,11 @@ void RecordsFrame::Guarded(const std::function<void()>& work) {
     try {
         work();
     } catch (const StoreError& error) {
-        if (!IsConnectionLost(error)) {
-            throw;
+        if (IsConnectionLost(error)) {
+            OfferReconnect(wxString::FromUTF8(error.what()));
+        } else {  // said rather than thrown through the toolkit, which would end the program
+            wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
         }
-        OfferReconnect(wxString::FromUTF8(error.what()));
     }
 }
 
@@ -531,7 +532,16 @@ void RecordsFrame::OnExport() {
         return;
     }
     wxBusyCursor busy;
-    const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), CsvOf(*m_store, CurrentFilter()));
+    std::string csv;
+    try {
+        csv = CsvOf(*m_store, CurrentFilter());
+    } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "Nothing was exported; " + dialog.GetPath() + " is as it was.");
+        }
+        throw;  // said by the command's guard
+    }
+    const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), csv);
     if (!cause.empty()) {
         wxMessageBox(wxString::FromUTF8(cause), "velanto records", wxOK | wxICON_ERROR, this);
     }

@@ -68,7 +68,7 @@ private:
     // operator cancelled the password.
     std::unique_ptr<RecordStore> Connect(StoreAddress& address, bool create);
     // Does `work`, which reaches the store; a server that went away is not thrown but told, with the offer to
-    // reconnect, while the window keeps what it shows.
+    // reconnect, while the window keeps what it shows; any other failure of the store is told in a box.
     void Guarded(const std::function<void()>& work);
     // Told by the list and the pages, which reach the store while they draw: offers to reconnect once the
     // event at hand is done, unless the loss was told already.
