@@ -119,10 +119,9 @@ int Import(RecordStore& store, Arguments& arguments, std::ostream& out, std::ost
         } catch (const StoreError& error) {
             err << error.what() << '\n';
             status = kFailed;
-            // The files after it would meet the same lost server; the store names none of them.
-            if (error.Why() == StoreError::Cause::ConnectionLost) {
-                err << file << ": nothing of it was kept, nor of the files after it\n";
-                break;
+            if (error.Why() == StoreError::Cause::ConnectionLost && !arguments.Done()) {
+                err << "the files after " << file << " were not imported\n";
+                break;  // each would fail alike
             }
         }
     } while (!arguments.Done());

@@ -68,6 +68,8 @@ ImportCounts ImportImage(RecordStore& store, const DetectorDump& image, std::str
 ImportCounts ImportFile(RecordStore& store, const std::filesystem::path& file, std::string_view programVersion) {
     try {
         return ImportFileContents(store, file, programVersion);
+    } catch (const StoreError& error) {  // named, and still telling a lost server or a wanted password
+        throw StoreError(Utf8Of(file) + ": " + error.what(), error.SqliteCode(), error.Why());
     } catch (const std::exception& error) {
         throw StoreError(Utf8Of(file) + ": " + error.what());
     }

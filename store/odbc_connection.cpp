@@ -6,6 +6,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -32,7 +33,8 @@ struct OdbcDiagnosis {
     StoreError::Cause cause = StoreError::Cause::Other;
 };
 
-OdbcDiagnosis Diagnose(SQLSMALLINT type, SQLHANDLE handle) {
+// `loggingIn` while connecting, when a word of a password tells a refused log-in.
+OdbcDiagnosis Diagnose(SQLSMALLINT type, SQLHANDLE handle, bool loggingIn) {
     OdbcDiagnosis diagnosis;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLCHAR state[6] = {};
@@ -43,11 +45,13 @@ OdbcDiagnosis Diagnose(SQLSMALLINT type, SQLHANDLE handle) {
             break;
         }
         const std::string_view code(reinterpret_cast<const char*>(state));
-        std::string_view words(reinterpret_cast<const char*>(message));
-        words = words.substr(0, words.find_last_not_of(" \r\n") + 1);
-        diagnosis.text += (diagnosis.text.empty() ? "" : "; ") + std::string(words);
+        std::string words(reinterpret_cast<const char*>(message));
+        words.erase(words.find_last_not_of(" \r\n") + 1);
+        std::replace_if(  // psqlODBC's messages run over lines
+            words.begin(), words.end(), [](char c) { return c == '\n' || c == '\t'; }, ' ');
+        diagnosis.text += (diagnosis.text.empty() ? "" : "; ") + words;
         // Class 28 is the server's refusal of the log-in; psqlODBC reports a missing password under 08001.
-        if (code.starts_with("28") || words.find("password") != std::string_view::npos) {
+        if (code.starts_with("28") || (loggingIn && words.find("password") != std::string::npos)) {
             diagnosis.cause = StoreError::Cause::PasswordNeeded;
         } else if (diagnosis.cause == StoreError::Cause::Other &&
                    (code.starts_with("08") || code == "57P01" || code == "HYT01")) {
@@ -85,7 +89,7 @@ struct OdbcConnection::Handles {
         if (Succeeded(code) || code == SQL_NO_DATA) {
             return;
         }
-        OdbcDiagnosis diagnosis = Diagnose(type, handle);
+        OdbcDiagnosis diagnosis = Diagnose(type, handle, !connected);
         if (diagnosis.cause == StoreError::Cause::Other && connected && ConnectionDead()) {
             diagnosis.cause = StoreError::Cause::ConnectionLost;
         }

@@ -289,6 +289,58 @@ ImportCounts KeepAll(StoreConnection& database, std::span<const KeptRecord> reco
     return counts;
 }
 
+// The query that finds the kept records of `rows` records, each of its rows numbered by the place of its
+// record among them: a hundred records a round trip, where one query a record costs a round trip each on a
+// server.
+std::string KeptLookupSql(std::size_t rows) {
+    // Typed, since a server cannot tell the types of a VALUES list of parameters from the columns they meet.
+    constexpr std::string_view kRow =
+        "(CAST(? AS BIGINT),CAST(? AS BIGINT),CAST(? AS BIGINT),CAST(? AS TEXT),"
+        "CAST(? AS TEXT),CAST(? AS BIGINT),CAST(? AS BIGINT))";
+    std::string sql = "WITH wanted (k, detector, test, date, time, program, rlu) AS (VALUES ";
+    for (std::size_t row = 0; row < rows; ++row) {
+        sql += row == 0 ? "" : ",";
+        sql += kRow;
+    }
+    return sql +
+           ") SELECT w.k, r.lower, r.upper, r.verdict, r.calendar_valid FROM wanted w JOIN records r"
+           " ON r.date = w.date AND r.time = w.time AND r.detector = w.detector AND r.test = w.test"
+           " AND r.program = w.program AND r.rlu = w.rlu";
+}
+
+// How those of `records` that are not kept as they are differ, one line each: "test N: not kept", or kept
+// with other values. `fullLookup` is KeptLookupSql's query for kRowsAStatement records.
+std::vector<std::string> DifferencesFromKept(StoreConnection& database, StoreStatement& fullLookup,
+                                             std::span<const KeptRecord> records) {
+    std::unique_ptr<StoreStatement> fewer;
+    StoreStatement& lookup =
+        records.size() == kRowsAStatement ? fullLookup : *(fewer = database.Prepare(KeptLookupSql(records.size())));
+    int at = 0;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        const KeptRecord& record = records[k];
+        lookup.Bind(at + 1, static_cast<std::int64_t>(k)).Bind(at + 2, record.detector).Bind(at + 3, record.test);
+        lookup.Bind(at + 4, record.date).Bind(at + 5, record.time).Bind(at + 6, record.program);
+        lookup.Bind(at + 7, record.rlu);
+        at += 7;
+    }
+    std::vector<std::optional<bool>> keptAlike(records.size());  // nothing for a record not kept
+    while (lookup.Step()) {
+        const auto k = static_cast<std::size_t>(lookup.Number(0));
+        const KeptRecord& record = records[k];
+        keptAlike[k] = lookup.Number(1) == record.lower && lookup.Number(2) == record.upper &&
+                       lookup.TextView(3) == record.verdict && (lookup.Number(4) != 0) == record.calendarValid;
+    }
+    lookup.Reset();
+    std::vector<std::string> differences;
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        if (!keptAlike[k].value_or(false)) {
+            differences.push_back("test " + std::to_string(records[k].test) +
+                                  (keptAlike[k] ? ": kept with other values" : ": not kept"));
+        }
+    }
+    return differences;
+}
+
 }  // namespace
 
 RecordStore::RecordStore(const StoreAddress& address, Access access)
@@ -535,9 +587,7 @@ void RecordStore::SetLabTitle(std::string_view title) {
 std::vector<std::string> RecordStore::Verify() {
     std::vector<std::string> differences;
     const auto images = m_database->Prepare("SELECT id, image FROM downloads WHERE image IS NOT NULL ORDER BY id");
-    const auto kept = m_database->Prepare(std::string(kListedColumns) +
-                                          " WHERE r.detector = ? AND r.test = ? AND r.date = ? AND r.time = ? AND"
-                                          " r.program = ? AND r.rlu = ?");
+    const std::unique_ptr<StoreStatement> fullLookup = m_database->Prepare(KeptLookupSql(kRowsAStatement));
     while (images->Step()) {
         const std::string label = "download " + std::to_string(images->Number(0));
         const std::string bytes = images->Blob(1);
@@ -549,16 +599,16 @@ std::vector<std::string> RecordStore::Verify() {
         std::copy(bytes.begin(), bytes.end(), image.begin());
         MemoryRecordTable rows;
         DecodeDump(image, rows);
+        std::vector<KeptRecord> records;
         for (std::size_t row = 0; row < rows.RowCount(); ++row) {
-            const KeptRecord record = KeptRecordOf(rows, row);
-            kept->Bind(1, record.detector).Bind(2, record.test).Bind(3, record.date).Bind(4, record.time);
-            kept->Bind(5, record.program).Bind(6, record.rlu);
-            const bool found = kept->Step();
-            if (!found || KeptRecordAt(*kept) != record) {
-                differences.push_back(label + ", test " + std::to_string(record.test) +
-                                      (found ? ": kept with other values" : ": not kept"));
+            records.push_back(KeptRecordOf(rows, row));
+        }
+        for (std::size_t start = 0; start < records.size(); start += kRowsAStatement) {
+            const std::span<const KeptRecord> some =
+                std::span(records).subspan(start, std::min(kRowsAStatement, records.size() - start));
+            for (const std::string& difference : DifferencesFromKept(*m_database, *fullLookup, some)) {
+                differences.push_back(label + ", " + difference);
             }
-            kept->Reset();
         }
     }
     const std::vector<std::string> problems = m_dialect->IntegrityProblems(*m_database);
