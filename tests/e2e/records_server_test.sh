@@ -3,7 +3,8 @@
 # File > Open Database Server (Ctrl+Shift+O) opens it with the data source and password typed, and the
 # settings keep no password; an image is imported. With the server stopped, Refresh (F5) says the
 # connection was lost and offers to reconnect while the list keeps its rows; with the server back,
-# Reconnect reads the store again. At the next start, the store opens again once its password is typed.
+# Reconnect reads the store again. An import while the server is away says that it was not kept, and
+# it is not. At the next start, the store opens again once its password is typed.
 #
 # Arguments: velanto-records, velanto-dump.
 set -u
@@ -69,6 +70,17 @@ settle
 check "no other box follows" only_the_dialog_shown
 check "after reconnecting, the list shows the store's rows again" wait_until "$patience" rows_as_before again
 check "... of the same store" window_shown "$server_title"
+
+scenario "an import while the server is away says that it was not kept, and it is wholly absent"
+"$dump_tool" generate --records 2000 --id 322 --seed 6 -o "$work/later.bin"
+postgres_server_kill
+keys ctrl+i
+choose_file "^Import files$" "$work/later.bin"
+check "a box says the connection was lost and the import not kept" \
+    box_and_details_say "$lost" "connection to the store on the server was lost" "later.bin was not kept"
+postgres_server_start
+answer_box "$lost"  # Reconnect
+check "the import is wholly absent" test "$(server_sql "SELECT count(*) FROM downloads")" = 1
 
 scenario "at the next start the server's store opens again, asking for the password it did not keep"
 quit_records
