@@ -7,6 +7,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -61,7 +62,71 @@ OdbcDiagnosis Diagnose(SQLSMALLINT type, SQLHANDLE handle, bool loggingIn) {
     return diagnosis.text.empty() ? OdbcDiagnosis{"the driver gave no reason", diagnosis.cause} : diagnosis;
 }
 
-// The type in which a column is read: numbers as 64-bit integers, bytes as they are, the rest as text.
+static_assert(sizeof(SQLWCHAR) == 2, "ODBC's wide text is UTF-16 on every system the store runs on");
+
+// UTF-8 text as the bytes of its UTF-16 units in the machine's order, as SQL_C_WCHAR takes it; a broken
+// sequence becomes U+FFFD.
+std::string Utf16Of(std::string_view utf8) {
+    std::u16string units;
+    units.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        char32_t point = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool whole = length > 0 && lead < 0xF5 && at + length <= utf8.size();
+        for (std::size_t k = 1; whole && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[at + k]);
+            whole = (next & 0xC0) == 0x80;
+            point = (point << 6) | (next & 0x3F);
+        }
+        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!whole || point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+            units += u'\uFFFD';
+            ++at;
+            continue;
+        }
+        if (point >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(point);
+        }
+        at += length;
+    }
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+// The UTF-8 text of the bytes of UTF-16 units; a lone surrogate becomes U+FFFD.
+std::string Utf8OfUtf16(std::string_view bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    std::string utf8;
+    utf8.reserve(units.size());
+    for (std::size_t at = 0; at < units.size(); ++at) {
+        char32_t point = units[at];
+        if (point >= 0xD800 && point <= 0xDBFF && at + 1 < units.size() && units[at + 1] >= 0xDC00 &&
+            units[at + 1] <= 0xDFFF) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (units[++at] - 0xDC00);
+        } else if (point >= 0xD800 && point <= 0xDFFF) {
+            point = 0xFFFD;
+        }
+        if (point < 0x80) {
+            utf8 += static_cast<char>(point);
+        } else if (point < 0x800) {
+            utf8 += {static_cast<char>(0xC0 | (point >> 6)), static_cast<char>(0x80 | (point & 0x3F))};
+        } else if (point < 0x10000) {
+            utf8 += {static_cast<char>(0xE0 | (point >> 12)), static_cast<char>(0x80 | ((point >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (point & 0x3F))};
+        } else {
+            utf8 += {static_cast<char>(0xF0 | (point >> 18)), static_cast<char>(0x80 | ((point >> 12) & 0x3F)),
+                     static_cast<char>(0x80 | ((point >> 6) & 0x3F)), static_cast<char>(0x80 | (point & 0x3F))};
+        }
+    }
+    return utf8;
+}
+
+// The type in which a column is read: numbers as 64-bit integers, bytes as they are, the rest as UTF-16 text,
+// which drivers pass as it is, where narrow text goes through the code page of the system or its locale.
 SQLSMALLINT ReadingTypeOf(SQLSMALLINT sqlType) {
     switch (sqlType) {
         case SQL_BIGINT:
@@ -72,8 +137,22 @@ SQLSMALLINT ReadingTypeOf(SQLSMALLINT sqlType) {
         case SQL_BINARY:
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY: return SQL_C_BINARY;
-        default: return SQL_C_CHAR;
+        default: return SQL_C_WCHAR;
     }
+}
+
+// psqlODBC reads a query's rows through a cursor, some thousands at a time, rather than all of them at once:
+// a list of a million records then holds a few megabytes, not a gigabyte. A string that chooses for itself
+// keeps its choice; other drivers pass over the words.
+std::string ReadingInBatches(const std::string& connection) {
+    std::string lowered(connection);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    if (lowered.find("usedeclarefetch") != std::string::npos) {
+        return connection;
+    }
+    const bool ended = connection.empty() || connection.back() == ';';
+    return connection + (ended ? "" : ";") + "UseDeclareFetch=1;Fetch=10000";
 }
 
 }  // namespace
@@ -120,8 +199,8 @@ namespace {
 
 // One value bound to a parameter, kept until the statement has run.
 struct BoundParameter {
-    SQLSMALLINT valueType = SQL_C_CHAR;
-    SQLSMALLINT parameterType = SQL_VARCHAR;
+    SQLSMALLINT valueType = SQL_C_WCHAR;
+    SQLSMALLINT parameterType = SQL_WVARCHAR;
     std::int64_t number = 0;
     std::string bytes;
     SQLLEN indicator = SQL_NULL_DATA;
@@ -129,7 +208,7 @@ struct BoundParameter {
 
 // One column of the row read last.
 struct ResultColumn {
-    SQLSMALLINT readingType = SQL_C_CHAR;
+    SQLSMALLINT readingType = SQL_C_WCHAR;
     bool null = true;
     std::int64_t number = 0;
     std::string bytes;
@@ -153,7 +232,9 @@ public:
     }
     OdbcStatement& Bind(int index, std::string_view text) override {
         BoundParameter& parameter = At(index);
-        parameter = {SQL_C_CHAR, SQL_VARCHAR, 0, std::string(text), static_cast<SQLLEN>(text.size())};
+        std::string units = Utf16Of(text);
+        const auto size = static_cast<SQLLEN>(units.size());
+        parameter = {SQL_C_WCHAR, SQL_WVARCHAR, 0, std::move(units), size};
         return *this;
     }
     OdbcStatement& BindBlob(int index, const void* bytes, std::size_t size) override {
@@ -240,7 +321,9 @@ private:
             BoundParameter& p = m_parameters[k];
             const bool number = p.valueType == SQL_C_SBIGINT;
             void* value = number ? static_cast<void*>(&p.number) : static_cast<void*>(p.bytes.data());
-            const SQLULEN size = number ? 19 : std::max<SQLULEN>(p.bytes.size(), 1);
+            // A column's size counts characters: UTF-16 units for text.
+            const SQLULEN size =
+                number ? 19 : std::max<SQLULEN>(p.bytes.size() / (p.valueType == SQL_C_WCHAR ? 2 : 1), 1);
             Check(SQLBindParameter(m_statement.get(), static_cast<SQLUSMALLINT>(k + 1), SQL_PARAM_INPUT, p.valueType,
                                    p.parameterType, size, 0, value, static_cast<SQLLEN>(p.bytes.size()), &p.indicator));
         }
@@ -266,25 +349,32 @@ private:
             value.null = indicator == SQL_NULL_DATA;
             return;
         }
-        // Read in pieces: the driver says how much is left, or only that more is, and ends text with a NUL.
-        const SQLLEN terminator = value.readingType == SQL_C_CHAR ? 1 : 0;
-        char piece[4096];
+        value.null = ReadPieces(column, value.readingType, value.bytes);
+        if (value.readingType == SQL_C_WCHAR) {
+            value.bytes = Utf8OfUtf16(value.bytes);
+        }
+    }
+
+    // Reads a column of text or bytes into `bytes` in pieces: the driver says how much is left, or only that
+    // more is, and ends text with a NUL character. True when the column is NULL.
+    bool ReadPieces(SQLUSMALLINT column, SQLSMALLINT type, std::string& bytes) {
+        const SQLLEN terminator = type == SQL_C_WCHAR ? 2 : 0;
+        alignas(SQLWCHAR) char piece[4096];
         for (;;) {
-            const SQLRETURN code =
-                SQLGetData(m_statement.get(), column, value.readingType, piece, sizeof piece, &indicator);
+            SQLLEN indicator = 0;
+            const SQLRETURN code = SQLGetData(m_statement.get(), column, type, piece, sizeof piece, &indicator);
             if (code == SQL_NO_DATA) {
-                return;
+                return false;
             }
             Check(code);
             if (indicator == SQL_NULL_DATA) {
-                value.null = true;
-                return;
+                return true;
             }
             const SQLLEN room = static_cast<SQLLEN>(sizeof piece) - terminator;
-            value.bytes.append(
-                piece, static_cast<std::size_t>(indicator == SQL_NO_TOTAL || indicator > room ? room : indicator));
+            bytes.append(piece,
+                         static_cast<std::size_t>(indicator == SQL_NO_TOTAL || indicator > room ? room : indicator));
             if (code == SQL_SUCCESS) {
-                return;
+                return false;
             }
         }
     }
@@ -330,8 +420,9 @@ OdbcConnection::OdbcConnection(const std::string& connection, std::string shown)
     h.connection.reset(link);
     SQLSetConnectAttr(link, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN{15}), 0);
     SQLSMALLINT length = 0;
-    h.Check(SQLDriverConnect(link, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connection.c_str())), SQL_NTS,
-                             nullptr, 0, &length, SQL_DRIVER_NOPROMPT),
+    std::string batched = ReadingInBatches(connection);
+    h.Check(SQLDriverConnect(link, nullptr, reinterpret_cast<SQLCHAR*>(batched.data()), SQL_NTS, nullptr, 0, &length,
+                             SQL_DRIVER_NOPROMPT),
             SQL_HANDLE_DBC, link);
     h.connected = true;
 }

@@ -59,6 +59,8 @@ void Fill(RecordStore& store) {
     store.NameProgram(program, "Zone ä 3, \"Kühlraum\"");
     store.NameProgram(program + 1, "only on 6", 6);
     store.NameProgram(program + 1, "Λ renamed on 6", 6);
+    store.NameProgram(store.Programs().back().program,
+                      "冷库 𝄞 3");  // a character beyond UTF-16's first plane, in two units
     store.SetLabTitle("Labor Nord — ü");
 }
 
