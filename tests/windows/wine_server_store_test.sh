@@ -2,8 +2,8 @@
 # velanto-records.exe under Wine on a store on a PostgreSQL server of the test's own: Wine's odbc32 hands
 # the connection to the host's unixODBC, which finds the data source and psqlODBC where the server's
 # harness registered them (ODBCSYSINI, ODBCINI). An image imported there, with the password from
-# VELANTO_RECORDS_PASSWORD, verifies, and its CSV export is the Linux program's for the same image in a
-# SQLite store.
+# VELANTO_RECORDS_PASSWORD, verifies, and its CSV export, with a program's name beyond ASCII, is the Linux
+# program's for the same images and name in a SQLite store.
 #
 # Arguments: velanto-records.exe, then the Linux build's velanto-records and velanto-dump. The Wine prefix
 # is ${VELANTO_OUT:-out}/wine, as the other Wine test's.
@@ -44,10 +44,15 @@ records_exe import "$(windows_path "$work/img1.bin")"
 check "an image imported again adds nothing" said "img1.bin: 0 new, 2000 already kept"
 records_exe verify
 check "the store verifies" said "4000 records of 2 downloads: all hold"
+# A name beyond ASCII goes to the server and back whole.
+name="Schneidbrett, Zone 1 – Küche"
+LC_ALL=C.UTF-8 records_exe name 3 "$name"
 records_exe export --csv "$(windows_path "$work/server.csv")"
 "$records" --database "$work/local.sqlite" import "$work/img1.bin" "$work/img2.bin" > /dev/null
+"$records" --database "$work/local.sqlite" name 3 "$name"
 "$records" --database "$work/local.sqlite" export --csv "$work/local.csv"
-check "its CSV export is the SQLite store's for the same images" cmp "$work/server.csv" "$work/local.csv"
+check "its CSV export is the SQLite store's for the same images and name" cmp "$work/server.csv" "$work/local.csv"
+check "... which holds the name" grep -qF "$name" "$work/server.csv"
 "$wine64" "$records_exe" --database "$server;PWD={wrong}" verify > "$work/said.txt" 2>&1
 check "a wrong password fails with status 1" test $? -eq 1
 "$(dirname "$wine64")/wineserver" --wait
