@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "os/local_time.h"
+#include "os/password_prompt.h"
 #include "os/terminal.h"
 #include "os/utf8_path.h"
 #include "os/whole_file.h"
@@ -39,7 +41,11 @@ constexpr std::string_view kHelp = R"(Usage:
 
 Keeps every result downloaded from an ATP detector, each once, in one SQLite file
 (without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite,
-on Windows %LOCALAPPDATA%\velanto\records.sqlite).
+on Windows %LOCALAPPDATA%\velanto\records.sqlite), or in a store on a database
+server that several computers share: PATH is then "odbc:" and an ODBC connection
+string, such as odbc:DSN=records. Its password comes from the data source, else
+from VELANTO_RECORDS_PASSWORD, else it is asked for at the terminal; it is
+never printed.
 
 import  keeps the records of detector images (16448 bytes), text exports
         (atpNN.txt) and workbooks (.xls) as velanto writes them; prints
@@ -328,6 +334,51 @@ int Download(RecordStore& store, const DownloadRequest& request, std::ostream& o
     return 0;
 }
 
+constexpr const char* kPasswordVariable = "VELANTO_RECORDS_PASSWORD";
+
+// The password for a server that refused the log-in without one: the environment's, else the one the person
+// at the terminal types; nothing where neither is.
+std::optional<std::string> PasswordFor(const StoreAddress& address) {
+    if (const char* password = std::getenv(kPasswordVariable)) {
+        return std::string(password);
+    }
+    if (!StandardInputIsTerminal()) {
+        return std::nullopt;
+    }
+    return AskPasswordAtTerminal("Password for " + ShownAddressOf(address) + ": ");
+}
+
+// The store at `address`; a server that wants a password is asked again with one, once.
+RecordStore OpenStore(const StoreAddress& address, RecordStore::Access access) {
+    try {
+        return RecordStore(address, access);
+    } catch (const StoreError& error) {
+        if (error.Why() != StoreError::Cause::PasswordNeeded || HasPassword(address)) {
+            throw;
+        }
+        const std::optional<std::string> password = PasswordFor(address);
+        if (!password) {
+            throw StoreError(error.what() + std::string(" (") + kPasswordVariable +
+                                 " gives the password where no terminal can ask for it)",
+                             0, error.Why());
+        }
+        return RecordStore(WithPassword(address, *password), access);
+    }
+}
+
+// The access a command has to the store: those that only read make no store file where there is none.
+RecordStore::Access AccessFor(const StoreAddress& address, bool reads) {
+    if (address.OnServer()) {
+        return RecordStore::Access::ReadWrite;  // every command brings an older store up to date
+    }
+    std::error_code ignored;
+    if (!reads) {
+        std::filesystem::create_directories(address.file.parent_path(), ignored);  // failing, the store says why
+    }
+    return reads && !std::filesystem::exists(address.file, ignored) ? RecordStore::Access::ReadOnly
+                                                                    : RecordStore::Access::ReadWrite;
+}
+
 int RunCommand(const StoreAddress& database, const std::string& command, Arguments& arguments, std::ostream& out,
                std::ostream& err) {
     constexpr std::array kCommands = {"import", "export", "name", "verify", "download", "report", "title"};
@@ -346,12 +397,7 @@ int RunCommand(const StoreAddress& database, const std::string& command, Argumen
     // date.
     const bool reads =
         command == "export" || command == "verify" || command == "report" || (command == "title" && arguments.Done());
-    std::error_code ignored;
-    if (!reads && !database.OnServer()) {
-        std::filesystem::create_directories(database.file.parent_path(), ignored);  // failing, the store says why
-    }
-    const bool absent = !database.OnServer() && !std::filesystem::exists(database.file, ignored);
-    RecordStore store(database, reads && absent ? RecordStore::Access::ReadOnly : RecordStore::Access::ReadWrite);
+    RecordStore store = OpenStore(database, AccessFor(database, reads));
     if (download) {
         return Download(store, *download, out, err);
     }
@@ -401,9 +447,9 @@ std::optional<int> RunCommandLine(std::span<const std::string> all, std::ostream
     }
 }
 
-std::optional<std::filesystem::path> WindowDatabase(std::span<const std::string> arguments) {
+std::optional<StoreAddress> WindowDatabase(std::span<const std::string> arguments) {
     if (arguments.size() == 2 && arguments[0] == "--database") {
-        return PathFromUtf8(arguments[1]);
+        return StoreAddressOf(arguments[1]);
     }
     return std::nullopt;
 }

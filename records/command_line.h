@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "store/store_address.h"
+
 namespace velanto {
 
 // The store the program uses without --database: ${XDG_DATA_HOME:-~/.local/share}/velanto/records.sqlite,
@@ -18,7 +20,8 @@ std::filesystem::path DefaultDatabasePath();
 // no command was given, and the window is to open.
 std::optional<int> RunCommandLine(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
 
-// The store named by --database in a command line that opens the window; nothing when none is named.
-std::optional<std::filesystem::path> WindowDatabase(std::span<const std::string> arguments);
+// The store named by --database in a command line that opens the window (a file, or a server's
+// "odbc:..."); nothing when none is named.
+std::optional<StoreAddress> WindowDatabase(std::span<const std::string> arguments);
 
 }  // namespace velanto

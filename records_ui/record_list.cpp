@@ -51,12 +51,36 @@ RecordList::RecordList(wxWindow* parent)
 
 void RecordList::Show(RecordStore* store, RecordCursor cursor, std::function<void()> complete) {
     m_store = store;
-    m_cursor.emplace(std::move(cursor));
-    m_complete = std::move(complete);
-    m_selection = {};
+    m_cursor.reset();
+    // The first keys are read before the rows shown go: a server gone away leaves them as they were.
+    RecordSelection first;
+    bool more = false;
+    try {
+        more = cursor.Read(kFirstKeys, first);
+    } catch (const StoreError& error) {
+        if (!Lost(error)) {
+            throw;
+        }
+        return;
+    }
+    m_selection = std::move(first);
     m_page.clear();
-    ReadKeys(kFirstKeys);
+    m_complete = std::move(complete);
+    SetItemCount(static_cast<long>(m_selection.keys.size()));
+    if (more) {
+        m_cursor.emplace(std::move(cursor));
+    } else {
+        m_complete();
+    }
     Refresh();
+}
+
+bool RecordList::Lost(const StoreError& error) const {
+    if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+        return false;
+    }
+    m_lost(error);
+    return true;
 }
 
 // Batches small enough for the window to stay responsive, large enough to read a million keys in a
@@ -65,7 +89,16 @@ void RecordList::ReadKeys(std::size_t rows) {
     if (!m_cursor) {
         return;
     }
-    const bool more = m_cursor->Read(rows, m_selection);
+    bool more = false;
+    try {
+        more = m_cursor->Read(rows, m_selection);
+    } catch (const StoreError& error) {
+        m_cursor.reset();  // the keys read so far stay listed
+        if (!Lost(error)) {
+            throw;
+        }
+        return;
+    }
     SetItemCount(static_cast<long>(m_selection.keys.size()));
     if (!more) {
         m_cursor.reset();
@@ -88,9 +121,18 @@ const ListedRecord* RecordList::RecordAt(long row) const {
     }
     if (at < m_pageStart || at >= m_pageStart + m_page.size()) {
         // The page around the row asked for, so that scrolling up or down reads the store rarely.
-        m_pageStart = at - std::min(at, kPageRows / 2);
-        const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - m_pageStart);
-        m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(m_pageStart, rows));
+        const std::size_t start = at - std::min(at, kPageRows / 2);
+        const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - start);
+        try {
+            m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(start, rows));
+        } catch (const StoreError& error) {
+            // Thrown on through the toolkit's drawing, it would end the program; the page at hand stays.
+            if (!Lost(error)) {
+                throw;
+            }
+            return nullptr;
+        }
+        m_pageStart = start;
         if (at >= m_pageStart + m_page.size()) {
             return nullptr;  // gone from the store meanwhile
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/record_store.h"
+#include "store/store_error.h"
 
 namespace velanto {
 
@@ -22,6 +23,8 @@ public:
     // Shows the records of `cursor`, read from `store`, which must outlive them (or be given anew);
     // `complete` is called once the last of them is in.
     void Show(RecordStore* store, RecordCursor cursor, std::function<void()> complete);
+    // Told when the store's server went away while the list read from it: the list keeps the rows it has.
+    void WhenConnectionLost(std::function<void(const StoreError&)> lost) { m_lost = std::move(lost); }
     // Reads no more keys: the store is about to be written, or closed.
     void StopReading() { m_cursor.reset(); }
     bool IsReading() const { return m_cursor.has_value(); }
@@ -37,6 +40,8 @@ private:
     wxString OnGetItemText(long row, long column) const override;
     wxItemAttr* OnGetItemAttr(long row) const override;
     void ReadKeys(std::size_t rows);
+    // Tells a lost connection to whoever listens; false for any other error.
+    bool Lost(const StoreError& error) const;
     void OnIdle(wxIdleEvent& event);
 
     static constexpr std::size_t kPageRows = 128;
@@ -46,6 +51,7 @@ private:
     RecordStore* m_store = nullptr;
     std::optional<RecordCursor> m_cursor;
     std::function<void()> m_complete;
+    std::function<void(const StoreError&)> m_lost;
     RecordSelection m_selection;
     // The page of rows last read, from row m_pageStart; the list asks for the rows of one screen in turn.
     mutable std::vector<ListedRecord> m_page;

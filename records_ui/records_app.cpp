@@ -5,7 +5,7 @@
 #include <wx/stdpaths.h>
 
 #include "records/command_line.h"
-#include "records_ui/path_text.h"
+#include "records_ui/last_store.h"
 #include "records_ui/records_frame.h"
 
 namespace velanto {
@@ -28,9 +28,8 @@ bool RecordsApp::OnInit() {
     SetAppName("velanto-records");
     SetAppDisplayName("velanto records");
     UseSettingsFile();
-    wxString last;
-    const std::filesystem::path store =
-        m_store ? *m_store : (wxConfigBase::Get()->Read("/Store/Path", &last) ? PathOf(last) : DefaultDatabasePath());
+    // A server's store opened last asks for its password again: the settings never keep one.
+    const StoreAddress store = m_store ? *m_store : LastStore(*wxConfigBase::Get()).value_or(DefaultDatabasePath());
     auto* frame = new RecordsFrame(store);
     frame->Show();
     return true;

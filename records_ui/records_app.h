@@ -2,8 +2,9 @@
 
 #include <wx/app.h>
 
-#include <filesystem>
 #include <optional>
+
+#include "store/store_address.h"
 
 namespace velanto {
 
@@ -11,11 +12,11 @@ namespace velanto {
 // the default one.
 class RecordsApp : public wxApp {
 public:
-    explicit RecordsApp(std::optional<std::filesystem::path> store) : m_store(std::move(store)) {}
+    explicit RecordsApp(std::optional<StoreAddress> store) : m_store(std::move(store)) {}
     bool OnInit() override;
 
 private:
-    std::optional<std::filesystem::path> m_store;
+    std::optional<StoreAddress> m_store;
 };
 
 }  // namespace velanto

@@ -29,11 +29,13 @@
 #include "records/file_import.h"
 #include "records_ui/download_with_progress.h"
 #include "records_ui/filter_bar.h"
+#include "records_ui/last_store.h"
 #include "records_ui/path_text.h"
 #include "records_ui/program_list.h"
 #include "records_ui/record_list.h"
 #include "records_ui/report_command.h"
 #include "records_ui/result_pages.h"
+#include "records_ui/server_dialog.h"
 #include "records_ui/summary_page.h"
 #include "records_ui/trend_panel.h"
 #include "store/csv_export.h"
@@ -43,6 +45,7 @@ namespace {
 
 enum CommandId {
     kImport = wxID_HIGHEST + 1,
+    kOpenServer,
     kExport,
     kNameProgram,
     kDownload,
@@ -90,6 +93,13 @@ wxBitmapBundle ToolImage(const wxArtID& id) {
     return wxBitmapBundle(wxBitmap(blank));
 }
 
+bool IsConnectionLost(const StoreError& error) { return error.Why() == StoreError::Cause::ConnectionLost; }
+
+// The same loss, with what it cost said after the server's own words.
+StoreError LostWith(const StoreError& error, const wxString& cost) {
+    return StoreError(error.what() + ("\n\n" + cost).utf8_string(), 0, StoreError::Cause::ConnectionLost);
+}
+
 wxIconBundle RecordsIcons() {
     wxIconBundle icons;
     for (const char* const* picture : {velanto_records_16, velanto_records_32, velanto_records_48}) {
@@ -100,7 +110,7 @@ wxIconBundle RecordsIcons() {
 
 }  // namespace
 
-RecordsFrame::RecordsFrame(const std::filesystem::path& store)
+RecordsFrame::RecordsFrame(const StoreAddress& store)
     : wxFrame(nullptr, wxID_ANY, "velanto records", wxDefaultPosition, wxSize(1180, 720)) {
     SetName("RecordsFrame");
     SetIcons(RecordsIcons());
@@ -133,6 +143,8 @@ void RecordsFrame::MakeMenus() {
     auto* file = new wxMenu;
     file->Append(wxID_NEW, "&New Store...\tCtrl+N", "Make an empty records database");
     file->Append(wxID_OPEN, "&Open Store...\tCtrl+O", "Open another records database");
+    file->Append(kOpenServer, "Open &Database Server...\tCtrl+Shift+O",
+                 "Open the store that several computers share on a database server");
     file->AppendSeparator();
     file->Append(kImport, "&Import Files...\tCtrl+I", "Keep the records of images, text exports and workbooks");
     file->Append(kExport, "&Export CSV...\tCtrl+E", "Save the records shown as CSV");
@@ -157,14 +169,18 @@ void RecordsFrame::MakeMenus() {
     SetMenuBar(bar);
 
     const std::pair<int, void (RecordsFrame::*)()> commands[] = {
-        {wxID_NEW, &RecordsFrame::OnNewStore},        {wxID_OPEN, &RecordsFrame::OnOpenStore},
-        {kImport, &RecordsFrame::OnImport},           {kExport, &RecordsFrame::OnExport},
-        {wxID_EXIT, &RecordsFrame::OnQuit},           {kDownload, &RecordsFrame::OnDownload},
-        {kNameProgram, &RecordsFrame::OnNameProgram}, {wxID_REFRESH, &RecordsFrame::ShowStore},
-        {wxID_ABOUT, &RecordsFrame::OnAbout},         {kReport, &RecordsFrame::OnReport},
-        {kLabTitle, &RecordsFrame::OnLabTitle},       {wxID_COPY, &RecordsFrame::OnCopy}};
+        {wxID_NEW, &RecordsFrame::OnNewStore},      {wxID_OPEN, &RecordsFrame::OnOpenStore},
+        {kOpenServer, &RecordsFrame::OnOpenServer}, {kImport, &RecordsFrame::OnImport},
+        {kExport, &RecordsFrame::OnExport},         {wxID_EXIT, &RecordsFrame::OnQuit},
+        {kDownload, &RecordsFrame::OnDownload},     {kNameProgram, &RecordsFrame::OnNameProgram},
+        {wxID_REFRESH, &RecordsFrame::ShowStore},   {wxID_ABOUT, &RecordsFrame::OnAbout},
+        {kReport, &RecordsFrame::OnReport},         {kLabTitle, &RecordsFrame::OnLabTitle},
+        {wxID_COPY, &RecordsFrame::OnCopy}};
     for (const auto& [id, command] : commands) {
-        const auto run = [this, command = command](wxCommandEvent&) { (this->*command)(); };
+        // Every command that reaches the store: a server that went away is told in one place.
+        const auto run = [this, command = command](wxCommandEvent&) {
+            Guarded([this, command] { (this->*command)(); });
+        };
         Bind(wxEVT_MENU, run, id);
     }
     // Import and Download stay offered in a read-only store, to say why they cannot be done.
@@ -202,6 +218,9 @@ void RecordsFrame::MakeLayout() {
     m_pages = new ResultPages(m_resultSplitter, [this](std::int64_t key) { OnClicked(key); });
     m_pages->Trend().SetLogarithmic(wxConfigBase::Get()->ReadBool(kLogarithmicKey, false));
     m_records = new RecordList(m_resultSplitter);
+    const auto lost = [this](const StoreError& error) { ConnectionLostWhileShowing(error); };
+    m_records->WhenConnectionLost(lost);
+    m_pages->WhenConnectionLost(lost);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(m_filters, wxSizerFlags().Expand().Border(wxTOP | wxBOTTOM));
     column->Add(m_resultSplitter, wxSizerFlags(1).Expand());
@@ -217,24 +236,117 @@ void RecordsFrame::MakeLayout() {
     CallAfter([this] { m_programs->SetFocus(); });
 }
 
-bool RecordsFrame::OpenStore(const std::filesystem::path& file, bool create) {
-    try {
-        if (!create && !std::filesystem::exists(file)) {
-            throw StoreError(Utf8Of(file) + ": there is no database here");
+std::unique_ptr<RecordStore> RecordsFrame::Connect(StoreAddress& address, bool create) {
+    if (!address.OnServer()) {
+        if (!create && !std::filesystem::exists(address.file)) {
+            throw StoreError(Utf8Of(address.file) + ": there is no database here");
         }
-        CreateFolderChain(FolderOf(Utf8Of(file)));
-        auto store = std::make_unique<RecordStore>(file);
+        CreateFolderChain(FolderOf(Utf8Of(address.file)));
+        return std::make_unique<RecordStore>(address);
+    }
+    wxBusyCursor busy;
+    for (;;) {
+        try {
+            return std::make_unique<RecordStore>(address);
+        } catch (const StoreError& error) {
+            if (error.Why() != StoreError::Cause::PasswordNeeded) {
+                throw;
+            }
+            // Asked again until the server takes it: a mistyped password is common.
+            wxPasswordEntryDialog ask(this,
+                                      wxString::FromUTF8(error.what()) + "\n\nPassword for " +
+                                          wxString::FromUTF8(ShownAddressOf(address)) + ":",
+                                      "Password for the store");
+            if (ask.ShowModal() != wxID_OK) {
+                return nullptr;
+            }
+            address = WithPassword(address, ask.GetValue().utf8_string());
+        }
+    }
+}
+
+bool RecordsFrame::OpenStore(const StoreAddress& address, bool create) {
+    StoreAddress opened = address;
+    try {
+        std::unique_ptr<RecordStore> store = Connect(opened, create);
+        if (!store) {
+            return false;
+        }
         m_records->StopReading();
         m_store = std::move(store);
-        m_storePath = file;
+        m_address = std::move(opened);
+        m_connectionLost = false;
     } catch (const std::exception& error) {
         wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
         return false;
     }
-    wxConfigBase::Get()->Write("/Store/Path", TextOf(file));
+    RememberStore(*wxConfigBase::Get(), m_address);
     m_filters->Clear();
     ShowStore();
     return true;
+}
+
+void RecordsFrame::Guarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            OfferReconnect(wxString::FromUTF8(error.what()));
+        } else {  // said rather than thrown through the toolkit, which would end the program
+            wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+        }
+    }
+}
+
+void RecordsFrame::ConnectionLostWhileShowing(const StoreError& error) {
+    if (m_connectionLost) {
+        return;  // told already; the next command tries the server again
+    }
+    m_connectionLost = true;
+    // Not inside the list's drawing, which a modal box must not interrupt.
+    CallAfter([this, why = wxString::FromUTF8(error.what())] { OfferReconnect(why); });
+}
+
+void RecordsFrame::OfferReconnect(const wxString& why) {
+    if (m_offeringReconnect) {
+        return;
+    }
+    m_connectionLost = true;
+    m_offeringReconnect = true;
+    m_records->StopReading();
+    wxMessageDialog box(this,
+                        "The connection to the store on the server was lost. The window keeps what it "
+                        "shows; reconnect to read the store again.",
+                        "Connection to the server lost", wxYES_NO | wxYES_DEFAULT | wxICON_WARNING);
+    box.SetExtendedMessage(why);
+    box.SetYesNoLabels("&Reconnect", "&Not Now");
+    const bool reconnect = box.ShowModal() == wxID_YES;
+    m_offeringReconnect = false;
+    if (reconnect) {
+        Reconnect();
+    }
+}
+
+// The same store again, as the filters chose it: only the connection was new.
+void RecordsFrame::Reconnect() {
+    StoreAddress address = m_address;
+    std::unique_ptr<RecordStore> store;
+    try {
+        store = Connect(address, false);
+    } catch (const StoreError& error) {
+        wxMessageBox("The store could not be reached again: " + wxString::FromUTF8(error.what()) +
+                         "\n\nRefresh (F5) tries once more.",
+                     "velanto records", wxOK | wxICON_ERROR, this);
+        return;
+    }
+    if (!store) {
+        return;
+    }
+    m_records->StopReading();
+    m_store = std::move(store);
+    m_address = std::move(address);
+    m_connectionLost = false;
+    Guarded([this] { ShowStore(); });
 }
 
 void RecordsFrame::ShowStore() {
@@ -244,19 +356,34 @@ void RecordsFrame::ShowStore() {
     m_pages->StoreChanged();
     ShowRecords();
     // After the first rows are on screen: counting every program's records reads the whole store.
-    CallAfter([this] {
+    const auto countPrograms = [this] {
         const std::vector<ProgramTally> programs = m_store->Programs();
+        std::vector<std::int64_t> detectors = m_store->Detectors();
         m_total = 0;
         for (const ProgramTally& program : programs) {
             m_total += program.records;
         }
         m_programs->Show(programs);
-        m_filters->OfferDetectors(m_store->Detectors());
+        m_filters->OfferDetectors(std::move(detectors));
         ShowTally();
-    });
+    };
+    // Told at most once with the rows' own loss: the command that lost them has offered to reconnect already.
+    const auto countWhileShowing = [this, countPrograms] {
+        try {
+            countPrograms();
+        } catch (const StoreError& error) {
+            if (!IsConnectionLost(error)) {
+                throw;
+            }
+            ConnectionLostWhileShowing(error);
+        }
+    };
+    CallAfter(countWhileShowing);
     const std::optional<std::string> refusal = m_store->ImportRefusal();
-    SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : TextOf(m_storePath), 2);
-    SetTitle(TextOf(m_storePath.filename()) + (refusal ? " (read only)" : "") + " - velanto records");
+    const wxString shown = wxString::FromUTF8(ShownAddressOf(m_address));
+    SetStatusText(refusal ? "Read only: " + wxString::FromUTF8(*refusal) : shown, 2);
+    const wxString name = m_address.OnServer() ? shown : TextOf(m_address.file.filename());
+    SetTitle(name + (refusal ? " (read only)" : "") + " - velanto records");
 }
 
 RecordFilter RecordsFrame::CurrentFilter() const {
@@ -269,7 +396,11 @@ void RecordsFrame::ShowRecords() {
     if (!m_store) {
         return;
     }
-    m_records->Show(m_store.get(), m_store->OpenSelection(CurrentFilter()), [this] { ShowTally(); });
+    // A server gone away leaves the rows shown as they were: the list is given no new ones.
+    const auto showRows = [this] {
+        m_records->Show(m_store.get(), m_store->OpenSelection(CurrentFilter()), [this] { ShowTally(); });
+    };
+    Guarded(showRows);
     ShowTally();
     m_pages->Follow(m_store.get(), CurrentFilter());
 }
@@ -320,6 +451,19 @@ void RecordsFrame::ImportFiles(const wxArrayString& files) {
         try {
             const ImportCounts counts = ImportFile(*m_store, PathOf(files[at]), VELANTO_VERSION);
             report += wxString::FromUTF8(ImportLine(files[at].utf8_string(), counts)) + "\n";
+        } catch (const StoreError& error) {
+            if (IsConnectionLost(error)) {
+                // Its transaction never ended: nothing of it is in the store. The window still shows the
+                // store as it was before the import.
+                progress.Update(static_cast<int>(files.size()));
+                OfferReconnect(wxString::FromUTF8(error.what()) + "\n\nThe import of " + files[at] +
+                               " was not kept: none of its records are in the store" +
+                               (at + 1 < files.size() ? ", nor of the files after it." : ".") +
+                               (at > 0 ? "\n\nKept before the connection was lost:\n" + report : wxString()));
+                return;
+            }
+            report += wxString::FromUTF8(error.what()) + "\n";
+            ++refused;
         } catch (const std::exception& error) {
             report += wxString::FromUTF8(error.what()) + "\n";
             ++refused;
@@ -361,6 +505,13 @@ void RecordsFrame::OnOpenStore() {
     }
 }
 
+void RecordsFrame::OnOpenServer() {
+    ServerDialog dialog(this, LastServer(*wxConfigBase::Get()));
+    if (dialog.ShowModal() == wxID_OK && dialog.Typed()) {
+        OpenStore(dialog.Address(), false);
+    }
+}
+
 void RecordsFrame::OnImport() {
     if (ImportRefused()) {
         return;
@@ -381,7 +532,16 @@ void RecordsFrame::OnExport() {
         return;
     }
     wxBusyCursor busy;
-    const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), CsvOf(*m_store, CurrentFilter()));
+    std::string csv;
+    try {
+        csv = CsvOf(*m_store, CurrentFilter());
+    } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "Nothing was exported; " + dialog.GetPath() + " is as it was.");
+        }
+        throw;  // said by the command's guard
+    }
+    const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), csv);
     if (!cause.empty()) {
         wxMessageBox(wxString::FromUTF8(cause), "velanto records", wxOK | wxICON_ERROR, this);
     }
@@ -412,6 +572,9 @@ void RecordsFrame::OnDownload() {
         wxMessageBox(wxString::FromUTF8(ImportLine("COM" + std::to_string(port), counts)), "velanto records",
                      wxOK | wxICON_INFORMATION, this);
     } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "Nothing of the download was kept; the detector still holds its memory.");
+        }
         wxMessageBox(wxString::FromUTF8(error.what()) + "\n\nNothing was kept.", "velanto records", wxOK | wxICON_ERROR,
                      this);
     }
@@ -437,6 +600,9 @@ void RecordsFrame::OnNameProgram() {
     try {
         m_store->NameProgram(*program, dialog.GetValue().utf8_string(), detector);
     } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "The program's name was not kept.");
+        }
         wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
     }
     ShowStore();
@@ -507,6 +673,9 @@ void RecordsFrame::OnReport() {
     try {
         request.title = m_store->LabTitle();
     } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "No report was made.");
+        }
         wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
         return;
     }
@@ -538,6 +707,9 @@ void RecordsFrame::OnLabTitle() {
             ShowRecords();
         }
     } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, "The lab's title was not changed.");
+        }
         wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
     }
 }

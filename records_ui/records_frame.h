@@ -3,9 +3,12 @@
 #include <wx/frame.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "store/record_store.h"
+#include "store/store_address.h"
+#include "store/store_error.h"
 
 class wxChoice;
 class wxMenuBar;
@@ -22,16 +25,16 @@ class ResultPages;
 // result, and the commands that bring records in (import, download) and take them out (CSV).
 class RecordsFrame : public wxFrame {
 public:
-    // Opens with the store at `store`; made there when it is absent.
-    explicit RecordsFrame(const std::filesystem::path& store);
+    // Opens with the store at `store`; made there when it is a file that is absent.
+    explicit RecordsFrame(const StoreAddress& store);
     ~RecordsFrame() override;
 
     // Keeps the records of `files` (images, text exports, workbooks), each in a transaction of its own, and
     // tells what each one brought or why it was refused.
     void ImportFiles(const wxArrayString& files);
-    // Opens the store at `file`, made when absent when `create` is set; on failure, says why and keeps the
-    // store open now.
-    bool OpenStore(const std::filesystem::path& file, bool create);
+    // Opens the store at `address`, a file made when absent when `create` is set, or a store on a server,
+    // asking for its password when it wants one; on failure, says why and keeps the store open now.
+    bool OpenStore(const StoreAddress& address, bool create);
 
 private:
     void MakeMenus();
@@ -44,6 +47,7 @@ private:
 
     void OnNewStore();
     void OnOpenStore();
+    void OnOpenServer();
     void OnImport();
     void OnExport();
     void OnDownload();
@@ -60,9 +64,22 @@ private:
     bool CanImport() const { return m_store && !m_store->ImportRefusal(); }
     // Says why nothing can be kept when the store refuses imports, and then returns true.
     bool ImportRefused();
+    // The store at `address` (given the password the operator types, when it wants one); nothing when the
+    // operator cancelled the password.
+    std::unique_ptr<RecordStore> Connect(StoreAddress& address, bool create);
+    // Does `work`, which reaches the store; a server that went away is not thrown but told, with the offer to
+    // reconnect, while the window keeps what it shows; any other failure of the store is told in a box.
+    void Guarded(const std::function<void()>& work);
+    // Told by the list and the pages, which reach the store while they draw: offers to reconnect once the
+    // event at hand is done, unless the loss was told already.
+    void ConnectionLostWhileShowing(const StoreError& error);
+    void OfferReconnect(const wxString& why);
+    void Reconnect();
 
     std::unique_ptr<RecordStore> m_store;
-    std::filesystem::path m_storePath;
+    StoreAddress m_address;         // with the password given, so that reconnecting asks for none; never kept
+    bool m_connectionLost = false;  // told already, and not reconnected since
+    bool m_offeringReconnect = false;
     std::size_t m_total = 0;  // records in the store
     wxSplitterWindow* m_splitter = nullptr;
     wxSplitterWindow* m_resultSplitter = nullptr;  // the pages above the records

@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include "os/whole_file.h"
+#include "store/store_error.h"
 
 namespace velanto {
 
@@ -29,6 +30,13 @@ void SaveAndOpenReport(wxWindow* parent, RecordStore& store, const ReportRequest
         wxBusyCursor busy;
         try {
             html = HtmlReportOf(store, request);
+        } catch (const StoreError& error) {
+            if (error.Why() == StoreError::Cause::ConnectionLost) {
+                throw;  // the window offers to reconnect
+            }
+            wxMessageBox("The report could not be made: " + wxString::FromUTF8(error.what()), "velanto records",
+                         wxOK | wxICON_ERROR, parent);
+            return;
         } catch (const std::exception& error) {
             wxMessageBox("The report could not be made: " + wxString::FromUTF8(error.what()), "velanto records",
                          wxOK | wxICON_ERROR, parent);

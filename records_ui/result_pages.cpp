@@ -63,6 +63,14 @@ void ResultPages::ShowChosenPage() {
     }
 }
 
+bool ResultPages::Lost(const StoreError& error) {
+    if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+        return false;
+    }
+    m_lost(error);
+    return true;
+}
+
 void ResultPages::ShowTrend() {
     m_trendStale = false;
     if (!m_filter.program) {
@@ -72,6 +80,11 @@ void ResultPages::ShowTrend() {
     wxBusyCursor busy;
     try {
         m_trend->ShowTrend(TrendOf(*m_store, m_filter));
+    } catch (const StoreError& error) {
+        if (!Lost(error)) {
+            m_trend->ShowMessage("The trend could not be read: " + wxString::FromUTF8(error.what()));
+        }
+        m_trendStale = true;  // worked out again once the server is back
     } catch (const std::exception& error) {
         m_trend->ShowMessage("The trend could not be read: " + wxString::FromUTF8(error.what()));
     }
@@ -82,6 +95,14 @@ void ResultPages::ShowSummary() {
     m_summarized = PeriodOf(m_filter);
     try {
         m_summary->ShowSummaries(SummarizePrograms(*m_store, *m_summarized));
+    } catch (const StoreError& error) {
+        if (Lost(error)) {
+            m_summarized.reset();
+            return;
+        }
+        m_summary->ShowSummaries({});
+        wxMessageBox("The summary could not be read: " + wxString::FromUTF8(error.what()), "velanto records",
+                     wxOK | wxICON_ERROR, this);
     } catch (const std::exception& error) {
         m_summary->ShowSummaries({});
         wxMessageBox("The summary could not be read: " + wxString::FromUTF8(error.what()), "velanto records",

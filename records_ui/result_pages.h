@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "store/record_store.h"
+#include "store/store_error.h"
 
 namespace velanto {
 
@@ -26,6 +27,8 @@ public:
     // Shows the results `filter` covers in `store`, which must outlive them (or be given anew). The trend
     // follows the whole filter; the summary its period and detector.
     void Follow(RecordStore* store, const RecordFilter& filter);
+    // Told when the store's server went away while a page read from it: the page keeps what it showed.
+    void WhenConnectionLost(std::function<void(const StoreError&)> lost) { m_lost = std::move(lost); }
     // The store's records changed: everything is worked out anew.
     void StoreChanged() { m_summarized.reset(); }
     TrendPanel& Trend() { return *m_trend; }
@@ -36,9 +39,12 @@ private:
     void ShowChosenPage();
     void ShowTrend();
     void ShowSummary();
+    // Tells a lost connection to whoever listens, keeping the page as it was; false for any other error.
+    bool Lost(const StoreError& error);
 
     TrendPanel* m_trend;
     SummaryPage* m_summary;
+    std::function<void(const StoreError&)> m_lost;
     RecordStore* m_store = nullptr;
     RecordFilter m_filter;
     bool m_trendStale = false;

@@ -197,8 +197,11 @@ if $run_tests; then
     linux=${VELANTO_OUT:-$repository/out}/build
     scripts/bootstrap.sh
     cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-    nice cmake --build "$linux" -j2 --target velanto-detector velanto-dump velantoxls
+    nice cmake --build "$linux" -j2 --target velanto-detector velanto-dump velantoxls velanto-records
     tests/windows/wine_end_to_end_test.sh "$out/app/velanto.exe" "$linux/tools/velanto-detector" \
         "$linux/tools/velanto-dump" "$linux/xlsdriver/odbc" "$out/records_ui/velanto-records.exe" || status=1
+    # velanto-records.exe on a store on a PostgreSQL server, compared with the Linux program's.
+    tests/windows/wine_server_store_test.sh "$out/records_ui/velanto-records.exe" \
+        "$linux/records_ui/velanto-records" "$linux/tools/velanto-dump" || status=1
     exit $status
 fi
