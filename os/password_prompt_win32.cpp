@@ -1,4 +1,5 @@
 #include "os/password_prompt.h"
+#include "os/terminal_echo.h"
 
 #include <io.h>
 #include <windows.h>
@@ -7,46 +8,28 @@
 #include <iostream>
 
 namespace velanto {
-namespace {
 
-// Turns the console's echo off while it lives, and back to what it was after.
-class EchoOff {
-public:
-    EchoOff() : m_input(::GetStdHandle(STD_INPUT_HANDLE)), m_changed(::GetConsoleMode(m_input, &m_before) != 0) {
-        if (m_changed) {
-            m_changed = ::SetConsoleMode(m_input, m_before & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0;
-        }
-    }
-    ~EchoOff() {
-        if (m_changed) {
-            ::SetConsoleMode(m_input, m_before);
-            std::cerr << '\n';  // the Return typed was not echoed either
-        }
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
-
-private:
-    HANDLE m_input;
-    DWORD m_before = 0;
-    bool m_changed;
+struct TerminalEchoOff::Before {
+    HANDLE input;
+    DWORD mode;
 };
 
-}  // namespace
+TerminalEchoOff::TerminalEchoOff() {
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(input, &mode) != 0 &&
+        ::SetConsoleMode(input, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0) {
+        m_before = std::make_unique<Before>(Before{input, mode});
+    }
+}
+
+TerminalEchoOff::~TerminalEchoOff() {
+    if (m_before) {
+        ::SetConsoleMode(m_before->input, m_before->mode);
+        std::cerr << '\n';  // the Return typed was not echoed either
+    }
+}
 
 bool StandardInputIsTerminal() { return ::_isatty(::_fileno(stdin)) != 0; }
-
-std::optional<std::string> AskPasswordAtTerminal(std::string_view prompt) {
-    const EchoOff quiet;  // before the prompt: whatever is typed after it must not show
-    std::cerr << prompt << std::flush;
-    std::string password;
-    if (!std::getline(std::cin, password)) {
-        return std::nullopt;
-    }
-    if (!password.empty() && password.back() == '\r') {
-        password.pop_back();
-    }
-    return password;
-}
 
 }  // namespace velanto
