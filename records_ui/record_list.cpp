@@ -55,12 +55,7 @@ void RecordList::Show(RecordStore* store, RecordCursor cursor, std::function<voi
     // The first keys are read before the rows shown go: a server gone away leaves them as they were.
     RecordSelection first;
     bool more = false;
-    try {
-        more = cursor.Read(kFirstKeys, first);
-    } catch (const StoreError& error) {
-        if (!Lost(error)) {
-            throw;
-        }
+    if (!Reading([&] { more = cursor.Read(kFirstKeys, first); })) {
         return;
     }
     m_selection = std::move(first);
@@ -75,14 +70,6 @@ void RecordList::Show(RecordStore* store, RecordCursor cursor, std::function<voi
     Refresh();
 }
 
-bool RecordList::Lost(const StoreError& error) const {
-    if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
-        return false;
-    }
-    m_lost(error);
-    return true;
-}
-
 // Batches small enough for the window to stay responsive, large enough to read a million keys in a
 // fraction of a second.
 void RecordList::ReadKeys(std::size_t rows) {
@@ -90,13 +77,8 @@ void RecordList::ReadKeys(std::size_t rows) {
         return;
     }
     bool more = false;
-    try {
-        more = m_cursor->Read(rows, m_selection);
-    } catch (const StoreError& error) {
+    if (!Reading([&] { more = m_cursor->Read(rows, m_selection); })) {
         m_cursor.reset();  // the keys read so far stay listed
-        if (!Lost(error)) {
-            throw;
-        }
         return;
     }
     SetItemCount(static_cast<long>(m_selection.keys.size()));
@@ -123,13 +105,9 @@ const ListedRecord* RecordList::RecordAt(long row) const {
         // The page around the row asked for, so that scrolling up or down reads the store rarely.
         const std::size_t start = at - std::min(at, kPageRows / 2);
         const std::size_t rows = std::min(kPageRows, m_selection.keys.size() - start);
-        try {
-            m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(start, rows));
-        } catch (const StoreError& error) {
-            // Thrown on through the toolkit's drawing, it would end the program; the page at hand stays.
-            if (!Lost(error)) {
-                throw;
-            }
+        // Thrown on through the toolkit's drawing, a lost connection would end the program; the page at hand
+        // stays.
+        if (!Reading([&] { m_page = m_store->RecordsOf(std::span(m_selection.keys).subspan(start, rows)); })) {
             return nullptr;
         }
         m_pageStart = start;
@@ -141,13 +119,15 @@ const ListedRecord* RecordList::RecordAt(long row) const {
 }
 
 bool RecordList::SelectKey(std::int64_t key) {
-    const auto found = [this, key] { return std::ranges::find(m_selection.keys, key); };
-    // A record further down than read so far: the rest of the keys are read at once, as scrolling to the
-    // end of the list would.
-    while (found() == m_selection.keys.end() && m_cursor) {
+    // A record further down than read so far: the rest of the keys are read until it is among them, as
+    // scrolling to the end of the list would; each batch is searched once.
+    std::size_t searched = 0;
+    auto at = std::find(m_selection.keys.begin(), m_selection.keys.end(), key);
+    while (at == m_selection.keys.end() && m_cursor) {
+        searched = m_selection.keys.size();
         ReadKeys(kIdleKeys);
+        at = std::find(m_selection.keys.begin() + static_cast<std::ptrdiff_t>(searched), m_selection.keys.end(), key);
     }
-    const auto at = found();
     if (at == m_selection.keys.end()) {
         return false;
     }

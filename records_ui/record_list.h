@@ -40,8 +40,21 @@ private:
     wxString OnGetItemText(long row, long column) const override;
     wxItemAttr* OnGetItemAttr(long row) const override;
     void ReadKeys(std::size_t rows);
-    // Tells a lost connection to whoever listens; false for any other error.
-    bool Lost(const StoreError& error) const;
+    // Runs `read`, a call to the store: true when it returned. A lost connection is told to the window and
+    // gives false, leaving what the list shows as it was; any other error is thrown on.
+    template <typename Read>
+    bool Reading(Read&& read) const {
+        try {
+            read();
+            return true;
+        } catch (const StoreError& error) {
+            if (error.Why() != StoreError::Cause::ConnectionLost || !m_lost) {
+                throw;
+            }
+            m_lost(error);
+            return false;
+        }
+    }
     void OnIdle(wxIdleEvent& event);
 
     static constexpr std::size_t kPageRows = 128;

@@ -100,6 +100,23 @@ StoreError LostWith(const StoreError& error, const wxString& cost) {
     return StoreError(error.what() + ("\n\n" + cost).utf8_string(), 0, StoreError::Cause::ConnectionLost);
 }
 
+// Runs `change` on the store: true when it was done. A lost connection goes on to the command's guard, which
+// offers to reconnect, with `notKept`; any other refusal is said in a box, with `notKept` too.
+template <typename Change>
+bool TryOnStore(wxWindow* parent, const wxString& notKept, Change&& change) {
+    try {
+        change();
+        return true;
+    } catch (const StoreError& error) {
+        if (IsConnectionLost(error)) {
+            throw LostWith(error, notKept);
+        }
+        wxMessageBox(wxString::FromUTF8(error.what()) + "\n\n" + notKept, "velanto records", wxOK | wxICON_ERROR,
+                     parent);
+        return false;
+    }
+}
+
 wxIconBundle RecordsIcons() {
     wxIconBundle icons;
     for (const char* const* picture : {velanto_records_16, velanto_records_32, velanto_records_48}) {
@@ -533,13 +550,9 @@ void RecordsFrame::OnExport() {
     }
     wxBusyCursor busy;
     std::string csv;
-    try {
-        csv = CsvOf(*m_store, CurrentFilter());
-    } catch (const StoreError& error) {
-        if (IsConnectionLost(error)) {
-            throw LostWith(error, "Nothing was exported; " + dialog.GetPath() + " is as it was.");
-        }
-        throw;  // said by the command's guard
+    if (!TryOnStore(this, "Nothing was exported; " + dialog.GetPath() + " is as it was.",
+                    [&] { csv = CsvOf(*m_store, CurrentFilter()); })) {
+        return;
     }
     const FailureCause cause = WriteFileWhole(dialog.GetPath().utf8_string(), csv);
     if (!cause.empty()) {
@@ -566,18 +579,14 @@ void RecordsFrame::OnDownload() {
             return;
     }
     m_records->StopReading();
-    try {
-        const ImportCounts counts = ImportImage(*m_store, outcome.image, DownloadSource(port), VELANTO_VERSION);
-        ShowStore();
-        wxMessageBox(wxString::FromUTF8(ImportLine("COM" + std::to_string(port), counts)), "velanto records",
-                     wxOK | wxICON_INFORMATION, this);
-    } catch (const StoreError& error) {
-        if (IsConnectionLost(error)) {
-            throw LostWith(error, "Nothing of the download was kept; the detector still holds its memory.");
-        }
-        wxMessageBox(wxString::FromUTF8(error.what()) + "\n\nNothing was kept.", "velanto records", wxOK | wxICON_ERROR,
-                     this);
+    ImportCounts counts;
+    const auto keep = [&] { counts = ImportImage(*m_store, outcome.image, DownloadSource(port), VELANTO_VERSION); };
+    if (!TryOnStore(this, "Nothing of the download was kept; the detector still holds its memory.", keep)) {
+        return;
     }
+    ShowStore();
+    wxMessageBox(wxString::FromUTF8(ImportLine("COM" + std::to_string(port), counts)), "velanto records",
+                 wxOK | wxICON_INFORMATION, this);
 }
 
 void RecordsFrame::OnNameProgram() {
@@ -597,14 +606,8 @@ void RecordsFrame::OnNameProgram() {
         return;
     }
     m_records->StopReading();
-    try {
-        m_store->NameProgram(*program, dialog.GetValue().utf8_string(), detector);
-    } catch (const StoreError& error) {
-        if (IsConnectionLost(error)) {
-            throw LostWith(error, "The program's name was not kept.");
-        }
-        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
-    }
+    TryOnStore(this, "The program's name was not kept.",
+               [&] { m_store->NameProgram(*program, dialog.GetValue().utf8_string(), detector); });
     ShowStore();
 }
 
@@ -670,13 +673,7 @@ void RecordsFrame::OnReport() {
     }
     request.programVersion = VELANTO_VERSION;
     request.madeAt = wxDateTime::Now().Format("%Y-%m-%d %H:%M").utf8_string();
-    try {
-        request.title = m_store->LabTitle();
-    } catch (const StoreError& error) {
-        if (IsConnectionLost(error)) {
-            throw LostWith(error, "No report was made.");
-        }
-        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
+    if (!TryOnStore(this, "No report was made.", [&] { request.title = m_store->LabTitle(); })) {
         return;
     }
     // An open end of the period is named by the records' own first or last date.
@@ -698,7 +695,7 @@ void RecordsFrame::OnLabTitle() {
                      wxOK | wxICON_WARNING, this);
         return;
     }
-    try {
+    const auto askAndKeep = [this] {
         wxTextEntryDialog dialog(this, "The lab's title, at the head of its reports:", "Lab title",
                                  wxString::FromUTF8(m_store->LabTitle()));
         if (dialog.ShowModal() == wxID_OK) {
@@ -706,12 +703,8 @@ void RecordsFrame::OnLabTitle() {
             m_store->SetLabTitle(dialog.GetValue().utf8_string());
             ShowRecords();
         }
-    } catch (const StoreError& error) {
-        if (IsConnectionLost(error)) {
-            throw LostWith(error, "The lab's title was not changed.");
-        }
-        wxMessageBox(wxString::FromUTF8(error.what()), "velanto records", wxOK | wxICON_ERROR, this);
-    }
+    };
+    TryOnStore(this, "The lab's title was not changed.", askAndKeep);
 }
 
 void RecordsFrame::OnAbout() {

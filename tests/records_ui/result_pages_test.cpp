@@ -64,7 +64,9 @@ TEST_F(Stored, TheSummaryFollowsThePeriodButNotTheProgramOrVerdict) {
     for (const ProgramSummary& summary : pages->Summary().Shown()) {
         tests += summary.tests;
     }
-    EXPECT_EQ(tests, store.Select({.to = filter.to}).keys.size());
+    RecordFilter period;
+    period.to = filter.to;
+    EXPECT_EQ(tests, store.Select(period).keys.size());
 }
 
 TEST_F(Stored, AKeyIsSelectedAloneAndShownEvenBeyondTheKeysReadSoFar) {
